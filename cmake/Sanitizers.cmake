@@ -1,0 +1,6 @@
+if(KELMO_SANITIZE)
+  list(JOIN KELMO_SANITIZE "," _kelmo_san)
+  add_compile_options(-fsanitize=${_kelmo_san} -fno-omit-frame-pointer -fno-sanitize-recover=all -g -O1)
+  add_link_options(-fsanitize=${_kelmo_san})
+  add_compile_definitions(KELMO_SANITIZED=1)
+endif()

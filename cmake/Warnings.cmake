@@ -1,0 +1,44 @@
+# kelmo_warnings(target): the project's warning set, errors in CI.
+function(kelmo_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(KELMO_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# kelmo_library(name SOURCES...): one static library per source folder.
+function(kelmo_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  kelmo_warnings(${name})
+endfunction()
+
+# kelmo_test(name SOURCES... LIBS libs...): a GoogleTest executable registered with CTest.
+# Tests that start threads get the label "threads" so that CI runs them under ThreadSanitizer.
+function(kelmo_test name)
+  cmake_parse_arguments(T "THREADS" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  kelmo_warnings(${name})
+  set(labels unit)
+  if(T_THREADS)
+    list(APPEND labels threads)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${labels}"
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# kelmo_folder_library(name DEPS libs...): the library of one source folder, built from
+# every .cpp in it (an interface library while the folder holds only headers).
+function(kelmo_folder_library name)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    kelmo_library(${name} ${sources})
+    target_link_libraries(${name} PUBLIC ${L_DEPS} Threads::Threads)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()
