@@ -42,3 +42,22 @@ function(kelmo_folder_library name)
     target_link_libraries(${name} INTERFACE ${L_DEPS})
   endif()
 endfunction()
+
+# kelmo_folder_tests(LIBS libs...): one test executable per *_test.cpp in the folder.
+# A file named *_threads_test.cpp starts threads: it is labelled for ThreadSanitizer.
+function(kelmo_folder_tests)
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  foreach(t ${tests})
+    get_filename_component(stem ${t} NAME_WE)
+    set(threads "")
+    if(stem MATCHES "_threads_test$")
+      set(threads THREADS)
+    endif()
+    kelmo_test(${folder}_${stem} ${threads} SOURCES ${t} LIBS ${F_LIBS})
+    target_compile_definitions(${folder}_${stem} PRIVATE
+      KELMO_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+      KELMO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  endforeach()
+endfunction()
