@@ -1,0 +1,105 @@
+#pragma once
+// One script value as natives and the runtime see it: an ordinal (integers, boolean, char
+// and enumerations all as a 64-bit integer), a double, a single-byte string or an object.
+// Strings and objects are shared with a plain (non-atomic) count: a Value belongs to the
+// thread that runs its engine.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace kelmo::script {
+
+struct ClassInfo;  // the engine's record of a declared class
+
+class Value {
+ public:
+  enum class Kind : std::uint8_t { Nil, Ordinal, Real, String, Object };
+
+  Value() noexcept : kind_(Kind::Nil), i_(0) {}
+  Value(int v) noexcept : kind_(Kind::Ordinal), i_(v) {}                   // NOLINT
+  Value(unsigned v) noexcept : kind_(Kind::Ordinal), i_(v) {}              // NOLINT
+  Value(long v) noexcept : kind_(Kind::Ordinal), i_(v) {}                  // NOLINT
+  Value(long long v) noexcept : kind_(Kind::Ordinal), i_(v) {}             // NOLINT
+  Value(unsigned long v) noexcept : kind_(Kind::Ordinal), i_(static_cast<std::int64_t>(v)) {}  // NOLINT
+  Value(bool v) noexcept : kind_(Kind::Ordinal), i_(v ? 1 : 0) {}          // NOLINT
+  Value(char v) noexcept : kind_(Kind::Ordinal), i_(static_cast<unsigned char>(v)) {}  // NOLINT
+  Value(double v) noexcept : kind_(Kind::Real), d_(v) {}                   // NOLINT
+  Value(std::string_view text);                                            // NOLINT
+  Value(const std::string& text) : Value(std::string_view(text)) {}        // NOLINT
+  Value(const char* text) : Value(std::string_view(text)) {}               // NOLINT
+
+  // A class-typed value around a host object. The engine stamps the class that the
+  // declaration promises (the constructor's class, the function's result type) unless a
+  // class name is given here. An empty pointer is nil.
+  static Value object(std::shared_ptr<void> pointer, std::string_view className = {});
+  // A host object the script must not own (a global, an object owned elsewhere).
+  static Value borrowedObject(void* pointer, std::string_view className = {});
+
+  Value(const Value& other) noexcept;
+  Value(Value&& other) noexcept;
+  Value& operator=(const Value& other) noexcept;
+  Value& operator=(Value&& other) noexcept;
+  ~Value();
+
+  Kind kind() const noexcept { return kind_; }
+  bool isNil() const noexcept;  // nil, or an object value holding no object
+
+  // Readers convert where Pascal would: an ordinal reads as a double, a char as a string.
+  std::int64_t asInt() const noexcept;
+  double asDouble() const noexcept;
+  bool asBool() const noexcept { return asInt() != 0; }
+  char asChar() const noexcept;
+  std::string asString() const;
+  std::string_view text() const noexcept;  // the string's bytes, empty for other kinds
+
+  // Object values: the host pointer (null for nil), its shared owner and its class.
+  void* objectPointer() const noexcept;
+  template <class T>
+  T* objectAs() const noexcept { return static_cast<T*>(objectPointer()); }
+  std::shared_ptr<void> objectShared() const;
+  std::string className() const;             // empty for nil
+  bool isA(std::string_view className) const;  // the class or one of its parents (any case)
+
+  // Runtime internals (the engine's own fast paths); hosts use the members above.
+  struct StringRep;
+  struct ObjectRep;
+  static Value fromObjectRep(ObjectRep* rep) noexcept;  // takes one reference
+  ObjectRep* objectRep() const noexcept { return kind_ == Kind::Object ? o_ : nullptr; }
+  StringRep* stringRep() const noexcept { return kind_ == Kind::String ? s_ : nullptr; }
+  std::int64_t& rawInt() noexcept { return i_; }
+  double& rawDouble() noexcept { return d_; }
+  void setInt(std::int64_t v) noexcept;
+  void setDouble(double v) noexcept;
+  // Appends in place when this string is not shared (amortised string building).
+  void append(std::string_view tail);
+  // Mutable bytes of this string, unshared first (s[i] := c, Delete, Insert).
+  std::string& mutableText();
+
+ private:
+  void release() noexcept;
+  void retain() const noexcept;
+
+  Kind kind_;
+  union {
+    std::int64_t i_;
+    double d_;
+    StringRep* s_;
+    ObjectRep* o_;
+  };
+};
+
+struct Value::StringRep {
+  std::uint32_t refs = 1;
+  std::string text;
+};
+
+struct Value::ObjectRep {
+  std::uint32_t refs = 1;
+  std::shared_ptr<void> pointer;
+  const ClassInfo* cls = nullptr;  // set by the engine when a native hands the object over
+  std::string requestedClass;      // the class name a native gave, until then
+};
+
+}  // namespace kelmo::script
