@@ -2,6 +2,7 @@
 // The E-154 module as its vendor library exposes it: an interface whose virtual operations
 // sit in fixed slots. Slots the program does not call are kept so the layout matches.
 // No virtual destructor and no overloads: the slot order is the library's.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,6 +22,8 @@ using DeviceHandle = void*;      // the device handle reads are cancelled on
 
 constexpr BOOL kModuleTrue = -1;
 
+static_assert(std::endian::native == std::endian::little, "the records are little-endian");
+
 // ADC settings record, 72 bytes, little-endian.
 #pragma pack(push, 1)
 struct ADC_PARS_E154 {
@@ -36,6 +39,7 @@ struct ADC_PARS_E154 {
 };
 #pragma pack(pop)
 static_assert(sizeof(ADC_PARS_E154) == 72);
+static_assert(offsetof(ADC_PARS_E154, SynchroParams) == 6);
 static_assert(offsetof(ADC_PARS_E154, ChannelsQuantity) == 14);
 static_assert(offsetof(ADC_PARS_E154, ControlTable) == 16);
 static_assert(offsetof(ADC_PARS_E154, AdcRate) == 48);
@@ -61,6 +65,7 @@ struct IO_REQUEST_LUSBAPI {
   DWORD TimeOut;
 };
 #if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(OVERLAPPED_BLOCK) == 20);
 static_assert(sizeof(IO_REQUEST_LUSBAPI) == 20);
 #endif
 

@@ -1,0 +1,20 @@
+#pragma once
+// Module initialisation: from nothing to a configured ADC, every step reported as a line.
+#include <functional>
+#include <string>
+
+namespace kelmo {
+
+// Checks the library version, obtains the interface (releasing one still held), finds the
+// module among the virtual slots, identifies it, reads its description and sends the ADC
+// settings of the parameter object. Fills the module globals. On failure the message is
+// logged, stored in errorText, and false returned; an interface obtained stays in pModule.
+// Takes no lock: main thread, no test run active.
+bool initModule(const std::function<void(const std::string&)>& log, std::string& errorText);
+
+// The failure text for a library version other than 3.4.
+std::string dllVersionMessage(unsigned version);
+// True for version 3.4.
+bool isRequiredDllVersion(unsigned version);
+
+}  // namespace kelmo
