@@ -12,9 +12,4 @@ namespace kelmo {
 // Takes no lock: main thread, no test run active.
 bool initModule(const std::function<void(const std::string&)>& log, std::string& errorText);
 
-// The failure text for a library version other than 3.4.
-std::string dllVersionMessage(unsigned version);
-// True for version 3.4.
-bool isRequiredDllVersion(unsigned version);
-
 }  // namespace kelmo
