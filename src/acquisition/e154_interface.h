@@ -84,7 +84,8 @@ class ILE154 {
   virtual BOOL KELMO_STDCALL OpenLDevice(WORD virtualSlot) = 0;                  // 0
   virtual BOOL KELMO_STDCALL CloseLDevice() = 0;                                 // 1
   virtual BOOL KELMO_STDCALL ReleaseLInstance() = 0;                             // 2
-  virtual DeviceHandle KELMO_STDCALL GetModuleHandle() = 0;                      // 3
+  // Not named GetModuleHandle: windows.h defines that name as a macro.
+  virtual DeviceHandle KELMO_STDCALL GetDeviceHandle() = 0;                      // 3
   virtual BOOL KELMO_STDCALL GetModuleName(char* name) = 0;                      // 4
   virtual BOOL KELMO_STDCALL GetUsbSpeed(BYTE* usbSpeed) = 0;                    // 5
   virtual BOOL KELMO_STDCALL Slot6() = 0;                                        // 6

@@ -100,8 +100,8 @@ BOOL SimModule::ReleaseLInstance() {
   return kModuleTrue;
 }
 
-DeviceHandle SimModule::GetModuleHandle() {
-  if (fails(Operation::GetModuleHandle)) return nullptr;
+DeviceHandle SimModule::GetDeviceHandle() {
+  if (fails(Operation::GetDeviceHandle)) return nullptr;
   return deviceHandleOf(this);
 }
 

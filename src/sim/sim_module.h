@@ -29,7 +29,7 @@ class SimModule final : public ILE154, public DeviceIo {
   BOOL KELMO_STDCALL OpenLDevice(WORD virtualSlot) override;
   BOOL KELMO_STDCALL CloseLDevice() override;
   BOOL KELMO_STDCALL ReleaseLInstance() override;
-  DeviceHandle KELMO_STDCALL GetModuleHandle() override;
+  DeviceHandle KELMO_STDCALL GetDeviceHandle() override;
   BOOL KELMO_STDCALL GetModuleName(char* name) override;
   BOOL KELMO_STDCALL GetUsbSpeed(BYTE* usbSpeed) override;
   BOOL KELMO_STDCALL Slot6() override { return 0; }

@@ -12,7 +12,7 @@ enum class Operation : std::size_t {
   OpenLDevice,
   CloseLDevice,
   ReleaseLInstance,
-  GetModuleHandle,
+  GetDeviceHandle,
   GetModuleName,
   GetUsbSpeed,
   GET_ADC_PARS,
@@ -30,7 +30,7 @@ enum class Operation : std::size_t {
 constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::CancelIo) + 1;
 
 constexpr std::array<std::string_view, kOperationCount> kOperationNames = {
-    "OpenLDevice", "CloseLDevice", "ReleaseLInstance", "GetModuleHandle", "GetModuleName",
+    "OpenLDevice", "CloseLDevice", "ReleaseLInstance", "GetDeviceHandle", "GetModuleName",
     "GetUsbSpeed", "GET_ADC_PARS", "SET_ADC_PARS", "START_ADC", "STOP_ADC", "ReadData",
     "ProcessOnePoint", "ENABLE_TTL_OUT", "TTL_IN", "TTL_OUT", "GET_MODULE_DESCRIPTION",
     "CancelIo",

@@ -71,7 +71,7 @@ TEST(SimModuleTest, IdentityAsTheProgramLooksItUp) {
   EXPECT_EQ(textAt(kDescriptionMcuVersionOffset), "2.10");
   EXPECT_EQ(textAt(kDescriptionMcuTextOffset), "simulated");
 
-  EXPECT_NE(module->GetModuleHandle(), nullptr);
+  EXPECT_NE(module->GetDeviceHandle(), nullptr);
   EXPECT_EQ(module->ReleaseLInstance(), kModuleTrue);
   EXPECT_FALSE(module->GetUsbSpeed(&speed)) << "a released module answers nothing";
 }
@@ -264,7 +264,7 @@ TEST(SimModuleTest, CancelWithdrawsOnlyTheCallingThreadsReads) {
   EXPECT_EQ(sim->counters().pendingReads, 1u);
   EXPECT_TRUE(sim->cancelIo(std::thread::id()));  // no such thread: nothing of ours
   EXPECT_EQ(sim->counters().pendingReads, 1u);
-  EXPECT_TRUE(cancelPendingReads(module->GetModuleHandle()));
+  EXPECT_TRUE(cancelPendingReads(module->GetDeviceHandle()));
   EXPECT_EQ(sim->counters().pendingReads, 0u);
   EXPECT_TRUE(request.event.waitFor(0ms)) << "a cancelled read completes";
   EXPECT_EQ(request.overlapped.InternalHigh, 0u);
@@ -278,7 +278,7 @@ TEST(SimModuleTest, FailedCancelStillLeavesNoReadBehind) {
   ILE154* module = openModule(library);
   ReadRequest request(64);
   ASSERT_TRUE(module->ReadData(&request.request));
-  EXPECT_FALSE(cancelPendingReads(module->GetModuleHandle()));
+  EXPECT_FALSE(cancelPendingReads(module->GetDeviceHandle()));
   EXPECT_EQ(simModuleOf(module)->counters().pendingReads, 0u);
   EXPECT_FALSE(request.event.waitFor(0ms));
 }

@@ -67,7 +67,7 @@ std::vector<Clock::time_point> streamBlocks(ILE154* module, DWORD blockSamples, 
     if (samples != nullptr) samples->insert(samples->end(), full.buffer.begin(), full.buffer.end());
   }
   EXPECT_TRUE(module->STOP_ADC());
-  EXPECT_TRUE(cancelPendingReads(module->GetModuleHandle()));
+  EXPECT_TRUE(cancelPendingReads(module->GetDeviceHandle()));
   return arrivals;
 }
 
@@ -163,7 +163,7 @@ TEST(SimStreamThreadsTest, StopAdcEndsProductionAndReadsWaitForever) {
   EXPECT_GT(stopped, 0u);
   EXPECT_FALSE(request.event.waitFor(50ms));
   EXPECT_EQ(f.sim->counters().producedSamples, stopped);
-  EXPECT_TRUE(cancelPendingReads(f.module->GetModuleHandle()));
+  EXPECT_TRUE(cancelPendingReads(f.module->GetDeviceHandle()));
   EXPECT_TRUE(request.event.waitFor(0ms));
 
   // And it starts again from a fresh stream.
@@ -192,7 +192,7 @@ TEST(SimStreamThreadsTest, LateBlocksMissTheirTimeOutUntilCancelled) {
   }
   EXPECT_EQ(arrived, 2);
   ASSERT_TRUE(f.module->STOP_ADC());
-  EXPECT_TRUE(cancelPendingReads(f.module->GetModuleHandle()));
+  EXPECT_TRUE(cancelPendingReads(f.module->GetDeviceHandle()));
   EXPECT_EQ(f.sim->counters().pendingReads, 0u);
 }
 
@@ -201,7 +201,7 @@ TEST(SimStreamThreadsTest, CancelFromAnotherThreadLeavesTheIssuersReads) {
   ReadRequest request(1000);
   std::thread issuer([&] { EXPECT_TRUE(f.module->ReadData(&request.request)); });
   issuer.join();
-  EXPECT_TRUE(cancelPendingReads(f.module->GetModuleHandle()));
+  EXPECT_TRUE(cancelPendingReads(f.module->GetDeviceHandle()));
   EXPECT_EQ(f.sim->counters().pendingReads, 1u);
   EXPECT_EQ(f.module->ReleaseLInstance(), kModuleTrue);
   EXPECT_EQ(f.sim->counters().pendingReads, 0u);
@@ -243,7 +243,7 @@ TEST(SimStreamThreadsTest, ModuleCallsFromSeveralThreadsAreSafe) {
       EXPECT_TRUE(requests[issued ^ 1].event.waitFor(kGenerous));
     }
     EXPECT_TRUE(f.module->STOP_ADC());
-    EXPECT_TRUE(cancelPendingReads(f.module->GetModuleHandle()));
+    EXPECT_TRUE(cancelPendingReads(f.module->GetDeviceHandle()));
   });
   for (int i = 0; i < 200; ++i) {
     WORD in = 0;
