@@ -1,11 +1,118 @@
+// kelmo: the main window by default; --headless for rigs driven from a shell.
+#include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/headless.h"
+#include "app/window/version.h"
+
+#ifdef KELMO_WITH_QT
+#include <QApplication>
+
+#include "app/window/windowed_program.h"
+#endif
+
+namespace {
+
+constexpr int kUsageExitCode = 2;
+
+void printUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: kelmo [OPTION]...\n"
+               "Runs tests on the rig wired to an E-154 data-acquisition module.\n"
+               "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
+               "F3 edits the settings script kelmo.ini of the current folder).\n"
+               "\n"
+               "  --headless [--duration SECONDS]  run one test run without a window, console\n"
+               "                                   lines on standard output; it stops after\n"
+               "                                   SECONDS or at Ctrl-C\n"
+               "  --help                           show this help and exit\n"
+               "  --version                        show the version and exit\n");
+}
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "kelmo: %s\nTry 'kelmo --help' for more information.\n", message.c_str());
+  return kUsageExitCode;
+}
+
+std::optional<double> parseSeconds(std::string_view text) {
+  double seconds = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (ec != std::errc() || end != text.data() + text.size() || !(seconds > 0)) return std::nullopt;
+  return seconds;
+}
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  bool headless = false;
+  std::optional<double> duration;
+  std::vector<std::string> unknown;
+  std::string error;
+};
+
+CommandLine parseCommandLine(int argc, char** argv) {
+  CommandLine line;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      line.help = true;
+    } else if (arg == "--version") {
+      line.version = true;
+    } else if (arg == "--headless") {
+      line.headless = true;
+    } else if (arg == "--duration") {
+      if (i + 1 == args.size()) {
+        line.error = "--duration needs a number of seconds";
+        break;
+      }
+      line.duration = parseSeconds(args[++i]);
+      if (!line.duration) {
+        line.error = "--duration needs a positive number of seconds, not '" + std::string(args[i]) + "'";
+        break;
+      }
+    }
+    // --run-script FILE is recognised here by the script layer.
+    else {
+      line.unknown.emplace_back(arg);
+    }
+  }
+  if (line.error.empty() && line.duration && !line.headless) {
+    line.error = "--duration applies only with --headless";
+  }
+  return line;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("kelmo 2.0");
+  const CommandLine line = parseCommandLine(argc, argv);
+  if (line.help) {
+    printUsage(stdout);
     return 0;
   }
-  std::puts("kelmo 2.0: nothing to run yet");
-  return 0;
+  if (line.version) {
+    std::printf("%s %s\n", kelmo::kProgramName, kelmo::kVersionText);
+    return 0;
+  }
+  if (!line.error.empty()) return usageError(line.error);
+
+  if (line.headless) {
+    if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
+    return kelmo::runHeadless(line.duration);
+  }
+
+#ifdef KELMO_WITH_QT
+  // The toolkit takes its own options (-platform, -style, ...) out of argv first.
+  QApplication app(argc, argv);
+  const CommandLine rest = parseCommandLine(argc, argv);
+  if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
+  return kelmo::runWindowedProgram(app);
+#else
+  return usageError("this build has no window; use --headless");
+#endif
 }

@@ -1,0 +1,28 @@
+#include "app/window/frame_di.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+
+namespace kelmo {
+
+TframeDI::TframeDI(QWidget* parent)
+    : QFrame(parent), DI_(new QLineEdit(this)), EditDI_(new QLineEdit(this)) {
+  setFixedSize(115, 21);
+  DI_->setObjectName(QStringLiteral("DI"));
+  DI_->setReadOnly(true);
+  DI_->setFixedWidth(20);
+  EditDI_->setObjectName(QStringLiteral("EditDI"));
+  EditDI_->setReadOnly(true);
+  EditDI_->setFixedWidth(97);
+  EditDI_->setText(QStringLiteral("EditDI"));
+  // The main window paints the input state as the box's background.
+  EditDI_->setAutoFillBackground(true);
+
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  row->addWidget(DI_);
+  row->addWidget(EditDI_);
+}
+
+}  // namespace kelmo

@@ -1,0 +1,44 @@
+#include "app/window/numeric_field.h"
+
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <string>
+
+#include "platform/text_format.h"
+
+namespace kelmo {
+
+namespace {
+// Whole numbers up to the 32-bit limit, optionally with decimals.
+constexpr double kLargest = static_cast<double>(INT_MAX);
+}  // namespace
+
+NumericField::NumericField(double minimum, double shown, QWidget* parent)
+    : QLineEdit(parent), minimum_(minimum) {
+  const QString separator = QRegularExpression::escape(QString(QChar::fromLatin1(decimalSeparator())));
+  setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("\\d{0,10}(%1\\d{0,6})?").arg(separator)), this));
+  setValue(shown);
+  // Leaving the field shows the number that counts.
+  connect(this, &QLineEdit::editingFinished, this, [this] { setValue(value()); });
+}
+
+double NumericField::value() const {
+  std::string digits = text().toStdString();
+  std::replace(digits.begin(), digits.end(), decimalSeparator(), '.');
+  // from_chars reads the point whatever the process locale says.
+  double v = minimum_;
+  if (std::from_chars(digits.data(), digits.data() + digits.size(), v).ec != std::errc()) {
+    v = minimum_;
+  }
+  return std::clamp(v, minimum_, kLargest);
+}
+
+void NumericField::setValue(double v) {
+  setText(QString::fromStdString(formatGeneral(std::clamp(v, minimum_, kLargest))));
+}
+
+}  // namespace kelmo

@@ -1,0 +1,42 @@
+#include "app/window/windowed_program.h"
+
+#include <QApplication>
+
+#include "acquisition/run_state.h"
+#include "app/test_run.h"
+#include "app/window/main_form.h"
+#include "app/window/message_box_dialog.h"
+#include "app/window/version.h"
+#include "config/kelmo_params.h"
+
+namespace kelmo {
+
+namespace {
+
+constexpr int kSettingsFailedExitCode = 123;
+
+// A failed test-run start ends the program: the message loop ends and main unwinds.
+void endWindowedProgram(int exitCode) { QCoreApplication::exit(exitCode); }
+
+}  // namespace
+
+int runWindowedProgram(QApplication& app) {
+  QApplication::setApplicationName(QString::fromLatin1(kProgramName));
+  QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+  installDialogMessageBoxes();
+
+  if (!initialiseParameters()) return kSettingsFailedExitCode;
+  setTestState(TestIdle);
+
+  int exitCode = 0;
+  {
+    TmainForm mainForm;
+    setProgramEnder(endWindowedProgram);
+    mainForm.show();
+    exitCode = app.exec();
+  }
+  destroyGlobalParams();
+  return exitCode;
+}
+
+}  // namespace kelmo
