@@ -6,7 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#if __has_include("app/headless.h")
 #include "app/headless.h"
+#define KELMO_HAVE_HEADLESS 1
+#endif
 #include "app/window/version.h"
 
 #ifdef KELMO_WITH_QT
@@ -103,7 +106,11 @@ int main(int argc, char** argv) {
 
   if (line.headless) {
     if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
+#ifdef KELMO_HAVE_HEADLESS
     return kelmo::runHeadless(line.duration);
+#else
+    return usageError("this build has no headless mode yet");
+#endif
   }
 
 #ifdef KELMO_WITH_QT
