@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 namespace kelmo {
 
@@ -21,11 +22,20 @@ class AutoResetEvent {
                      std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
 
  private:
+  // A waitAny call in progress on this event.
+  struct Waiter {
+    std::mutex mutex;
+    std::condition_variable woken;
+    bool pending = false;
+  };
+  bool tryConsume();
+  void watch(Waiter* w);
+  void unwatch(Waiter* w);
+
   std::mutex mutex_;
   std::condition_variable changed_;
   bool signalled_;
-  std::condition_variable* watcher_ = nullptr;  // set while waitAny waits on this event
-  std::mutex* watcherMutex_ = nullptr;
+  std::vector<Waiter*> waiters_;
 };
 
 }  // namespace kelmo
