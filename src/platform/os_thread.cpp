@@ -41,6 +41,8 @@ struct OsThread::Impl {
   bool joinable = false;
 };
 
+OsThread::OsThread() = default;
+
 OsThread::~OsThread() {
   if (joinable()) join();
 }

@@ -9,7 +9,7 @@ namespace kelmo {
 
 class OsThread {
  public:
-  OsThread() = default;
+  OsThread();
   ~OsThread();  // joins when still joinable
   OsThread(const OsThread&) = delete;
   OsThread& operator=(const OsThread&) = delete;
