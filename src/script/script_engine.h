@@ -128,7 +128,7 @@ struct ExecutionLimits {
   std::uint64_t maxSteps = 0;   // statements and loop turns; 0 = unlimited
   int maxCallDepth = 1000;      // nested script routine calls
   std::size_t maxStringLength = 64u << 20;  // bytes of one string value
-  std::size_t maxArrayBytes = 64u << 20;    // memory of the script's arrays, all together
+  std::size_t maxHeapBytes = 512u << 20;    // strings and arrays of the script, all together
 };
 
 class ScriptEngine {

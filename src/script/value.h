@@ -1,6 +1,7 @@
 #pragma once
 // One script value as natives and the runtime see it: an ordinal (integers, boolean, char
-// and enumerations all as a 64-bit integer), a double, a single-byte string or an object.
+// and enumerations all as a 64-bit integer), a double, a single-byte string, an object, or
+// (inside the runtime) a static array.
 // Strings and objects are shared with a plain (non-atomic) count: a Value belongs to the
 // thread that runs its engine.
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kelmo::script {
 
@@ -15,7 +17,7 @@ struct ClassInfo;  // the engine's record of a declared class
 
 class Value {
  public:
-  enum class Kind : std::uint8_t { Nil, Ordinal, Real, String, Object };
+  enum class Kind : std::uint8_t { Nil, Ordinal, Real, String, Object, Array };
 
   Value() noexcept : kind_(Kind::Nil), i_(0) {}
   Value(int v) noexcept : kind_(Kind::Ordinal), i_(v) {}                   // NOLINT
@@ -65,17 +67,26 @@ class Value {
   // Runtime internals (the engine's own fast paths); hosts use the members above.
   struct StringRep;
   struct ObjectRep;
+  struct ArrayRep;
+  static Value array(std::int64_t low, std::size_t count, const Value& item);
+  ArrayRep* arrayRep() const noexcept { return kind_ == Kind::Array ? a_ : nullptr; }
+  // Unshares this array (copy on write) and returns its elements.
+  ArrayRep& mutableArray();
   static Value fromObjectRep(ObjectRep* rep) noexcept;  // takes one reference
   ObjectRep* objectRep() const noexcept { return kind_ == Kind::Object ? o_ : nullptr; }
   StringRep* stringRep() const noexcept { return kind_ == Kind::String ? s_ : nullptr; }
   std::int64_t& rawInt() noexcept { return i_; }
   double& rawDouble() noexcept { return d_; }
+  std::int64_t rawInt() const noexcept { return i_; }
+  double rawDouble() const noexcept { return d_; }
   void setInt(std::int64_t v) noexcept;
   void setDouble(double v) noexcept;
   // Appends in place when this string is not shared (amortised string building).
   void append(std::string_view tail);
-  // Mutable bytes of this string, unshared first (s[i] := c, Delete, Insert).
+  // Mutable bytes of this string, unshared first (s[i] := c, Delete, Insert); call
+  // recount() after changing its length.
   std::string& mutableText();
+  void recount() noexcept;
 
  private:
   void release() noexcept;
@@ -87,11 +98,13 @@ class Value {
     double d_;
     StringRep* s_;
     ObjectRep* o_;
+    ArrayRep* a_;
   };
 };
 
 struct Value::StringRep {
   std::uint32_t refs = 1;
+  std::size_t counted = 0;  // bytes counted in liveHeapBytes()
   std::string text;
 };
 
@@ -100,6 +113,16 @@ struct Value::ObjectRep {
   std::shared_ptr<void> pointer;
   const ClassInfo* cls = nullptr;  // set by the engine when a native hands the object over
   std::string requestedClass;      // the class name a native gave, until then
+  const void* origin = nullptr;    // set on objects the engine itself made
 };
+
+struct Value::ArrayRep {
+  std::uint32_t refs = 1;
+  std::int64_t low = 0;
+  std::vector<Value> items;
+};
+
+// Bytes held by strings and arrays alive on this thread: the runtime's memory budget.
+std::size_t liveHeapBytes() noexcept;
 
 }  // namespace kelmo::script

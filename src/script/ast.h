@@ -1,0 +1,181 @@
+#pragma once
+// Syntax tree of a script. The parser builds it with syntactic operations; the checker
+// then resolves every node in place (types, variable slots, routines, the exact operation)
+// so that the runtime walks it without looking anything up.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/program.h"
+
+namespace kelmo::script {
+
+enum class Op : std::uint8_t {
+  // Syntactic (parser output; the checker replaces them)
+  Name, Member, Apply, IndexOf, SetRange, Binary, Unary, SetLiteral,
+  // Constants
+  ConstInt, ConstReal, ConstString, ConstNil,
+  // Variables
+  Local, Global, RefParam, Element, StrChar,
+  // Calls
+  CallScript, CallNative, CallMethod, CallConstructor, ReadProperty, Builtin,
+  // Integer results (ordinals, booleans, chars)
+  FirstIntOp,
+  AddI, SubI, MulI, DivI, ModI, AndI, OrI, XorI, ShlI, ShrI, NegI, NotI, NotB,
+  EqI, NeI, LtI, LeI, GtI, GeI,
+  EqR, NeR, LtR, LeR, GtR, GeR,
+  EqS, NeS, LtS, LeS, GtS, GeS,
+  EqO, NeO, IsClass, InSet,
+  LastIntOp,
+  // Real results
+  AddR, SubR, MulR, DivR, NegR, IntToReal,
+  // Other results
+  Concat, CharToStr, AsClass,
+};
+
+enum class Builtin : std::uint8_t {
+  Length, Ord, Chr, Abs, Sqr, High, Low, Assigned, Random, Odd, Succ, Pred, Format,
+  ExceptionMessage, SetLength,
+  // statements
+  Inc, Dec, Exit, Break, Continue,
+};
+
+struct Expr {
+  Op op = Op::Name;
+  int row = 0, col = 0;
+  const Type* type = nullptr;          // after checking
+  std::string text;                    // name, member name, string constant, operator
+  std::int64_t intValue = 0;
+  double realValue = 0;
+  int syntaxOp = 0;                    // Binary/Unary: the operator token
+  bool parens = false;                 // Apply: written with parentheses
+  std::vector<std::unique_ptr<Expr>> kids;
+
+  // Resolution
+  int slot = 0;                        // Local/Global slot, RefParam index
+  Routine* routine = nullptr;
+  const Property* property = nullptr;
+  const ClassInfo* cls = nullptr;      // IsClass/AsClass target, constructor class
+  Builtin builtin = Builtin::Length;
+  std::vector<bool> isVarArg;          // calls: which arguments are passed by reference
+
+  Expr* kid(std::size_t i) const { return kids[i].get(); }
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+enum class StmtKind : std::uint8_t {
+  Empty, Assign, Call, Compound, If, Case, For, While, Repeat, With, TryExcept, TryFinally,
+  Raise, Break, Continue, Exit, Inc,
+  // resolved assignments
+  AssignLocalInt, AssignLocalReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
+};
+
+struct CaseBranch {
+  std::vector<std::pair<ExprPtr, ExprPtr>> labels;  // low, high (high null for one value)
+  std::vector<std::pair<std::int64_t, std::int64_t>> ranges;  // after checking
+  std::unique_ptr<struct Stmt> body;
+};
+
+struct ExceptHandler {
+  std::string varName;   // "on E: Exception do": E (may be empty)
+  std::string className;
+  int row = 0, col = 0;
+  const ClassInfo* cls = nullptr;
+  int slot = -1;
+  bool global = false;
+  std::unique_ptr<struct Stmt> body;
+};
+
+struct Stmt {
+  StmtKind kind = StmtKind::Empty;
+  int row = 0, col = 0;
+  std::vector<ExprPtr> exprs;          // Assign: target, value; If/While/Repeat: condition; ...
+  std::vector<std::unique_ptr<Stmt>> body;  // Compound, Repeat and the parts of try
+  std::unique_ptr<Stmt> thenPart, elsePart;  // If; For/While/With: thenPart is the body
+  std::vector<CaseBranch> branches;    // Case
+  std::vector<ExceptHandler> handlers; // TryExcept "on" handlers
+  std::vector<std::unique_ptr<Stmt>> finallyPart;  // TryFinally; TryExcept: plain handler
+  bool hasElse = false;                // Case else / except else
+  bool downto = false;                 // For
+  bool global = false;                 // For control variable / assign target global
+  int slot = 0;                        // For control variable / Inc target / temporaries
+  int slot2 = 0;                       // For: the limit's temporary slot
+  std::vector<int> withSlots;          // With: temporaries holding the objects
+  std::vector<bool> withGlobal;
+  const Type* type = nullptr;          // For control variable type / assign target type
+  std::int64_t step = 1;
+
+  Expr* expr(std::size_t i) const { return exprs[i].get(); }
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+
+// Parsed but not yet checked declarations of a script or a plug-in heading.
+struct TypeSpec {
+  int row = 0, col = 0;
+  std::string name;                  // named type
+  bool isArray = false;
+  std::vector<std::pair<ExprPtr, ExprPtr>> bounds;  // array[low..high, ...]
+  std::unique_ptr<TypeSpec> element;
+};
+
+struct ParamDecl {
+  std::vector<std::string> names;
+  std::vector<std::pair<int, int>> positions;
+  ParamMode mode = ParamMode::Value;
+  std::unique_ptr<TypeSpec> type;    // null: untyped (rejected by the checker)
+  ExprPtr defaultValue;
+};
+
+struct RoutineDecl {
+  RoutineKind kind = RoutineKind::Procedure;
+  int row = 0, col = 0;
+  std::string className;             // "procedure TFoo.Bar": not supported, reported
+  std::string name;
+  std::vector<ParamDecl> params;
+  std::unique_ptr<TypeSpec> result;
+  bool isForward = false;
+  // Body
+  struct Block* block = nullptr;
+};
+
+struct VarDecl {
+  std::vector<std::string> names;
+  std::vector<std::pair<int, int>> positions;
+  std::unique_ptr<TypeSpec> type;
+  ExprPtr init;
+};
+
+struct ConstDecl {
+  std::string name;
+  int row = 0, col = 0;
+  std::unique_ptr<TypeSpec> type;    // typed constant
+  ExprPtr value;
+};
+
+struct TypeDecl {
+  std::string name;
+  int row = 0, col = 0;
+  std::unique_ptr<TypeSpec> type;
+};
+
+// One declaration section item, in source order.
+struct Decl {
+  enum Kind { Var, Const, Type, Routine } kind = Var;
+  std::unique_ptr<VarDecl> var;
+  std::unique_ptr<ConstDecl> constant;
+  std::unique_ptr<TypeDecl> type;
+  std::unique_ptr<RoutineDecl> routine;
+};
+
+struct Block {
+  std::vector<Decl> decls;
+  StmtPtr body;   // the compound statement
+};
+
+struct ProgramSyntax {
+  std::vector<std::unique_ptr<Block>> blocks;  // every block, owner of the routines' bodies
+  Block* main = nullptr;
+};
+
+}  // namespace kelmo::script

@@ -1,0 +1,879 @@
+#include "script/interpreter.h"
+
+#include <cmath>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "script/checker.h"
+#include "script/system_unit.h"
+
+namespace kelmo::script {
+
+const char kEngineOrigin = 0;
+
+namespace {
+
+enum class Flow { Normal, Break, Continue, Exit };
+
+// Frames of up to this many slots live on the native stack.
+constexpr int kSmallFrame = 10;
+constexpr int kSmallRefs = 6;
+
+std::int64_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+
+int compareText(std::string_view a, std::string_view b) {
+  int c = a.compare(b);
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+struct Interpreter::Impl {
+  const Program& prog;
+  const ExecutionLimits limits;
+  const std::atomic<bool>& stop;
+
+  std::vector<Value> globals;
+  Value* locals = nullptr;
+  Value** refs = nullptr;
+  std::uint64_t steps = 0;
+  std::uint64_t maxSteps;
+  int depth = 0;
+  std::vector<const ScriptError*> handling;  // errors whose handlers are running (raise; ExceptionMessage)
+  std::mt19937_64 random{12345};
+
+  Impl(const Program& p, const ExecutionLimits& l, const std::atomic<bool>& s)
+      : prog(p), limits(l), stop(s),
+        maxSteps(l.maxSteps == 0 ? std::numeric_limits<std::uint64_t>::max() : l.maxSteps) {
+    random.seed(std::random_device{}());
+  }
+
+  // ---- faults ----
+
+  [[noreturn]] void fault(const Expr* e, std::string message) {
+    ScriptError err;
+    err.message = std::move(message);
+    if (e != nullptr) {
+      err.row = e->row;
+      err.col = e->col;
+    }
+    throw err;
+  }
+
+  void step() {
+    if (++steps > maxSteps) throw ScriptAbort{"Step limit of " + std::to_string(limits.maxSteps) + " exceeded"};
+    if ((steps & 1023) == 0) {
+      if (stop.load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
+      if (liveHeapBytes() > limits.maxHeapBytes) fault(nullptr, "Out of memory: the script holds more than " +
+                                                                    std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    }
+  }
+
+  void checkLength(const Expr* e, std::size_t length) {
+    if (length > limits.maxStringLength)
+      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)");
+  }
+
+  // ---- variables ----
+
+  Value* slotRef(const Expr* e) {
+    switch (e->op) {
+      case Op::Local: return &locals[e->slot];
+      case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
+      case Op::RefParam: return refs[e->slot];
+      case Op::Element: {
+        std::int64_t i = evalInt(e->kid(1));
+        Value* base = slotRef(e->kid(0));
+        Value::ArrayRep& a = base->mutableArray();
+        return &a.items[elementIndex(e, a, i)];
+      }
+      default: fault(e, "Variable required");
+    }
+  }
+
+  std::size_t elementIndex(const Expr* e, const Value::ArrayRep& a, std::int64_t i) {
+    std::int64_t k = i - a.low;
+    if (k < 0 || k >= static_cast<std::int64_t>(a.items.size()))
+      fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a.low) + ".." +
+                   std::to_string(a.low + static_cast<std::int64_t>(a.items.size()) - 1));
+    return static_cast<std::size_t>(k);
+  }
+
+  // Stores the value of `e` (already of type `t`) into `dst`.
+  void store(Value* dst, const Type* t, const Expr* e) {
+    switch (t->kind) {
+      case TypeKind::Ordinal: dst->setInt(t->wrap(evalInt(e))); return;
+      case TypeKind::Boolean:
+      case TypeKind::Char: dst->setInt(evalInt(e)); return;
+      case TypeKind::Real: dst->setDouble(evalReal(e)); return;
+      default: *dst = eval(e); return;
+    }
+  }
+
+  // Converts a native's value into the representation of type `t`.
+  Value fromNative(Value v, const Type* t, const Expr* e) {
+    switch (t->kind) {
+      case TypeKind::Ordinal: return Value(t->wrap(v.asInt()));
+      case TypeKind::Boolean: return Value(v.asInt() != 0 ? 1 : 0);
+      case TypeKind::Char: return Value(static_cast<std::int64_t>(static_cast<unsigned char>(v.asChar())));
+      case TypeKind::Real: return Value(v.asDouble());
+      case TypeKind::String:
+        if (v.kind() == Value::Kind::String) {
+          checkLength(e, v.text().size());
+          return v;
+        }
+        return Value(v.asString());
+      case TypeKind::Class: {
+        Value::ObjectRep* rep = v.objectRep();
+        if (rep == nullptr || !rep->pointer) return Value();
+        if (rep->cls == nullptr) {
+          const ClassInfo* cls = t->cls;
+          if (!rep->requestedClass.empty()) {
+            auto it = prog.typeNames.find(lowerName(rep->requestedClass));
+            if (it != prog.typeNames.end() && it->second->kind == TypeKind::Class) cls = it->second->cls;
+          }
+          rep->cls = cls;
+        }
+        return v;
+      }
+      default: return v;
+    }
+  }
+
+  // ---- expressions: integers ----
+
+  std::int64_t evalInt(const Expr* e) {
+    switch (e->op) {
+      case Op::ConstInt: return e->intValue;
+      case Op::Local: return locals[e->slot].rawInt();
+      case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
+      case Op::RefParam: return refs[e->slot]->rawInt();
+      case Op::AddI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) +
+                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        return e->slot ? wrap32(v) : v;
+      }
+      case Op::SubI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) -
+                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        return e->slot ? wrap32(v) : v;
+      }
+      case Op::MulI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) *
+                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        return e->slot ? wrap32(v) : v;
+      }
+      case Op::DivI:
+      case Op::ModI: {
+        std::int64_t a = evalInt(e->kid(0));
+        std::int64_t b = evalInt(e->kid(1));
+        if (b == 0) fault(e, "Division by zero");
+        std::int64_t v;
+        if (b == -1) v = e->op == Op::DivI ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(a)) : 0;
+        else v = e->op == Op::DivI ? a / b : a % b;
+        return e->slot ? wrap32(v) : v;
+      }
+      case Op::AndI: {
+        std::int64_t a = evalInt(e->kid(0));
+        return a & evalInt(e->kid(1));
+      }
+      case Op::OrI: {
+        std::int64_t a = evalInt(e->kid(0));
+        return a | evalInt(e->kid(1));
+      }
+      case Op::XorI: {
+        std::int64_t a = evalInt(e->kid(0));
+        return a ^ evalInt(e->kid(1));
+      }
+      case Op::ShlI:
+      case Op::ShrI: {
+        std::int64_t a = evalInt(e->kid(0));
+        std::int64_t n = evalInt(e->kid(1));
+        int width = e->slot ? 32 : 64;
+        if (n < 0 || n >= width) return 0;
+        std::uint64_t u = e->slot ? static_cast<std::uint32_t>(a) : static_cast<std::uint64_t>(a);
+        std::uint64_t r = e->op == Op::ShlI ? u << n : u >> n;
+        return e->slot ? wrap32(static_cast<std::int64_t>(r)) : static_cast<std::int64_t>(r);
+      }
+      case Op::NegI: {
+        auto v = static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(evalInt(e->kid(0))));
+        return e->type->bits == 32 ? wrap32(v) : v;
+      }
+      case Op::NotI: {
+        std::int64_t v = ~evalInt(e->kid(0));
+        return e->type->bits == 32 ? wrap32(v) : v;
+      }
+      case Op::NotB: return evalInt(e->kid(0)) == 0 ? 1 : 0;
+      case Op::EqI: { std::int64_t a = evalInt(e->kid(0)); return a == evalInt(e->kid(1)); }
+      case Op::NeI: { std::int64_t a = evalInt(e->kid(0)); return a != evalInt(e->kid(1)); }
+      case Op::LtI: { std::int64_t a = evalInt(e->kid(0)); return a < evalInt(e->kid(1)); }
+      case Op::LeI: { std::int64_t a = evalInt(e->kid(0)); return a <= evalInt(e->kid(1)); }
+      case Op::GtI: { std::int64_t a = evalInt(e->kid(0)); return a > evalInt(e->kid(1)); }
+      case Op::GeI: { std::int64_t a = evalInt(e->kid(0)); return a >= evalInt(e->kid(1)); }
+      case Op::EqR: { double a = evalReal(e->kid(0)); return a == evalReal(e->kid(1)); }
+      case Op::NeR: { double a = evalReal(e->kid(0)); return a != evalReal(e->kid(1)); }
+      case Op::LtR: { double a = evalReal(e->kid(0)); return a < evalReal(e->kid(1)); }
+      case Op::LeR: { double a = evalReal(e->kid(0)); return a <= evalReal(e->kid(1)); }
+      case Op::GtR: { double a = evalReal(e->kid(0)); return a > evalReal(e->kid(1)); }
+      case Op::GeR: { double a = evalReal(e->kid(0)); return a >= evalReal(e->kid(1)); }
+      case Op::EqS: case Op::NeS: case Op::LtS: case Op::LeS: case Op::GtS: case Op::GeS: {
+        Value a = eval(e->kid(0));
+        Value b = eval(e->kid(1));
+        int c = compareText(a.text(), b.text());
+        switch (e->op) {
+          case Op::EqS: return c == 0;
+          case Op::NeS: return c != 0;
+          case Op::LtS: return c < 0;
+          case Op::LeS: return c <= 0;
+          case Op::GtS: return c > 0;
+          default: return c >= 0;
+        }
+      }
+      case Op::EqO:
+      case Op::NeO: {
+        Value a = eval(e->kid(0));
+        Value b = eval(e->kid(1));
+        bool same = a.objectPointer() == b.objectPointer();
+        return e->op == Op::EqO ? same : !same;
+      }
+      case Op::IsClass: {
+        Value a = eval(e->kid(0));
+        const Value::ObjectRep* rep = a.objectRep();
+        return rep != nullptr && rep->pointer && rep->cls != nullptr && rep->cls->derivesFrom(e->cls);
+      }
+      case Op::InSet: {
+        std::int64_t v = evalInt(e->kid(0));
+        bool found = false;
+        for (std::size_t i = 1; i + 1 < e->kids.size(); i += 2) {
+          std::int64_t low = evalInt(e->kid(i));
+          std::int64_t high = e->kids[i + 1] ? evalInt(e->kid(i + 1)) : low;
+          if (v >= low && v <= high) found = true;
+        }
+        return found;
+      }
+      case Op::StrChar: {
+        Value s = eval(e->kid(0));
+        std::int64_t i = evalInt(e->kid(1));
+        std::string_view t = s.text();
+        if (i < 1 || i > static_cast<std::int64_t>(t.size()))
+          fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()));
+        return static_cast<unsigned char>(t[static_cast<std::size_t>(i - 1)]);
+      }
+      case Op::Element: {
+        std::int64_t i = evalInt(e->kid(1));
+        if (const Expr* b = e->kid(0); b->op == Op::Local || b->op == Op::Global || b->op == Op::RefParam) {
+          const Value* base = b->op == Op::Local ? &locals[b->slot]
+                              : b->op == Op::Global ? &globals[static_cast<std::size_t>(b->slot)] : refs[b->slot];
+          const Value::ArrayRep* a = base->arrayRep();
+          return a->items[elementIndex(e, *a, i)].rawInt();
+        }
+        Value base = eval(e->kid(0));
+        const Value::ArrayRep* a = base.arrayRep();
+        return a->items[elementIndex(e, *a, i)].rawInt();
+      }
+      case Op::Builtin: return builtinInt(e);
+      default: return eval(e).asInt();
+    }
+  }
+
+  // ---- expressions: doubles ----
+
+  double evalReal(const Expr* e) {
+    switch (e->op) {
+      case Op::ConstReal: return e->realValue;
+      case Op::Local: return locals[e->slot].rawDouble();
+      case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
+      case Op::RefParam: return refs[e->slot]->rawDouble();
+      case Op::IntToReal: return static_cast<double>(evalInt(e->kid(0)));
+      case Op::AddR: { double a = evalReal(e->kid(0)); return a + evalReal(e->kid(1)); }
+      case Op::SubR: { double a = evalReal(e->kid(0)); return a - evalReal(e->kid(1)); }
+      case Op::MulR: { double a = evalReal(e->kid(0)); return a * evalReal(e->kid(1)); }
+      case Op::DivR: {
+        double a = evalReal(e->kid(0));
+        double b = evalReal(e->kid(1));
+        if (b == 0.0) fault(e, "Division by zero");
+        return a / b;
+      }
+      case Op::NegR: return -evalReal(e->kid(0));
+      case Op::Builtin:
+        if (e->builtin == Builtin::Abs) return std::fabs(evalReal(e->kid(0)));
+        if (e->builtin == Builtin::Sqr) {
+          double v = evalReal(e->kid(0));
+          return v * v;
+        }
+        if (e->builtin == Builtin::Random) return std::uniform_real_distribution<double>(0.0, 1.0)(random);
+        return eval(e).asDouble();
+      default: return eval(e).asDouble();
+    }
+  }
+
+  // ---- expressions: any value ----
+
+  Value eval(const Expr* e) {
+    switch (e->op) {
+      case Op::ConstString: return Value(e->text);
+      case Op::ConstNil: return Value();
+      case Op::Local: return locals[e->slot];
+      case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
+      case Op::RefParam: return *refs[e->slot];
+      case Op::Element: {
+        std::int64_t i = evalInt(e->kid(1));
+        Value base = eval(e->kid(0));
+        const Value::ArrayRep* a = base.arrayRep();
+        return a->items[elementIndex(e, *a, i)];
+      }
+      case Op::CallScript: return callScript(e);
+      case Op::CallNative:
+      case Op::CallMethod:
+      case Op::CallConstructor: return callNative(e);
+      case Op::ReadProperty: return readProperty(e);
+      case Op::Concat: {
+        Value a = eval(e->kid(0));
+        Value b = eval(e->kid(1));
+        checkLength(e, a.text().size() + b.text().size());
+        if (b.text().empty()) return a;
+        Value r = std::move(a);
+        r.append(b.text());
+        return r;
+      }
+      case Op::CharToStr: return Value(std::string(1, static_cast<char>(evalInt(e->kid(0)))));
+      case Op::AsClass: {
+        Value a = eval(e->kid(0));
+        const Value::ObjectRep* rep = a.objectRep();
+        if (rep == nullptr || !rep->pointer) return a;
+        if (rep->cls == nullptr || !rep->cls->derivesFrom(e->cls))
+          fault(e, "Invalid class typecast: '" + (rep->cls ? rep->cls->name : std::string("?")) + "' is not '" +
+                       e->cls->name + "'");
+        return a;
+      }
+      case Op::Builtin: return builtinValue(e);
+      default:
+        if (e->type->kind == TypeKind::Real) return Value(evalReal(e));
+        if (e->op > Op::FirstIntOp && e->op < Op::LastIntOp) return Value(evalInt(e));
+        if (e->op == Op::ConstInt) return Value(e->intValue);
+        if (e->op == Op::IntToReal || e->op == Op::ConstReal || (e->op >= Op::AddR && e->op <= Op::NegR))
+          return Value(evalReal(e));
+        if (e->op == Op::StrChar) return Value(evalInt(e));
+        fault(e, "Internal error: cannot evaluate this expression");
+    }
+  }
+
+  // ---- calls ----
+
+  struct FrameGuard {
+    Impl& in;
+    Value* savedLocals;
+    Value** savedRefs;
+    FrameGuard(Impl& i, Value* l, Value** r) : in(i), savedLocals(i.locals), savedRefs(i.refs) {
+      in.locals = l;
+      in.refs = r;
+      ++in.depth;
+    }
+    ~FrameGuard() {
+      in.locals = savedLocals;
+      in.refs = savedRefs;
+      --in.depth;
+    }
+  };
+
+  Value callScript(const Expr* e) {
+    Routine* r = e->routine;
+    if (depth >= limits.maxCallDepth)
+      fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+    Value small[kSmallFrame];
+    Value* smallRefs[kSmallRefs];
+    std::vector<Value> bigFrame;
+    std::vector<Value*> bigRefs;
+    Value* frame = small;
+    Value** frameRefs = smallRefs;
+    if (r->frameSize > kSmallFrame) {
+      bigFrame.resize(static_cast<std::size_t>(r->frameSize));
+      frame = bigFrame.data();
+    }
+    if (r->refCount > kSmallRefs) {
+      bigRefs.resize(static_cast<std::size_t>(r->refCount));
+      frameRefs = bigRefs.data();
+    }
+    // Arguments are evaluated in the caller's frame.
+    for (std::size_t i = 0; i < r->params.size(); ++i) {
+      const Expr* a = e->kid(i);
+      if (e->isVarArg[i]) frameRefs[r->paramSlot[i]] = slotRef(a);
+      else store(&frame[r->paramSlot[i]], r->params[i].type, a);
+    }
+    for (const auto& [slot, type] : r->slotTypes) frame[slot] = defaultValue(type);
+    FrameGuard guard(*this, frame, frameRefs);
+    exec(r->body.get());
+    if (r->result == nullptr) return Value();
+    return fromResult(frame[0], r->result);
+  }
+
+  // A function's result slot may still be empty (never assigned): give its type's zero.
+  Value fromResult(Value& v, const Type* t) {
+    if (v.kind() == Value::Kind::Nil) {
+      if (t->isOrdinal()) return Value(0);
+      if (t->kind == TypeKind::Real) return Value(0.0);
+    }
+    return std::move(v);
+  }
+
+  Value callNative(const Expr* e) {
+    Routine* r = e->routine;
+    std::size_t first = e->op == Op::CallMethod ? 1 : 0;
+    Value self;
+    if (e->op == Op::CallMethod) {
+      self = eval(e->kid(0));
+      if (self.isNil()) fault(e, "Access to a nil object: method '" + r->name + "' was called on nil");
+    }
+    std::size_t n = r->params.size();
+    Value small[6];
+    std::vector<Value> big;
+    Value* args = small;
+    if (n > 6) {
+      big.resize(n);
+      args = big.data();
+    }
+    Value* varRefs[6];
+    std::vector<Value*> bigRefs(n > 6 ? n : 0);
+    Value** targets = n > 6 ? bigRefs.data() : varRefs;
+    for (std::size_t i = 0; i < n; ++i) {
+      const Expr* a = e->kid(first + i);
+      const Type* t = r->params[i].type;
+      if (e->isVarArg[i]) {
+        targets[i] = slotRef(a);
+        args[i] = fromNative(*targets[i], t, a);
+      } else {
+        targets[i] = nullptr;
+        store(&args[i], t, a);
+      }
+    }
+    if (!r->native) fault(e, "'" + r->name + "' has no native implementation bound");
+    Value result;
+    try {
+      NativeCall call(&self, args, n);
+      result = r->native(call);
+    } catch (const ScriptError&) {
+      throw;
+    } catch (const ScriptAbort&) {
+      throw;
+    } catch (const std::exception& ex) {
+      ScriptError err;
+      err.message = ex.what();
+      err.isException = true;
+      err.row = e->row;
+      err.col = e->col;
+      throw err;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+      if (targets[i] != nullptr) *targets[i] = fromNative(std::move(args[i]), r->params[i].type, e);
+    if (e->op == Op::CallConstructor) {
+      Value obj = fromNative(std::move(result), e->cls->type, e);
+      if (Value::ObjectRep* rep = obj.objectRep()) rep->cls = rep->cls != nullptr && rep->cls->derivesFrom(e->cls) ? rep->cls : e->cls;
+      return obj;
+    }
+    if (r->result == nullptr) return Value();
+    return fromNative(std::move(result), r->result, e);
+  }
+
+  Value readProperty(const Expr* e) {
+    const Property* prop = e->property;
+    Value self = eval(e->kid(0));
+    if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
+    if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
+    Value result;
+    try {
+      NativeCall call(&self, nullptr, 0);
+      result = prop->reader(call);
+    } catch (const ScriptError&) {
+      throw;
+    } catch (const ScriptAbort&) {
+      throw;
+    } catch (const std::exception& ex) {
+      ScriptError err;
+      err.message = ex.what();
+      err.isException = true;
+      err.row = e->row;
+      err.col = e->col;
+      throw err;
+    }
+    return fromNative(std::move(result), prop->type, e);
+  }
+
+  void writeProperty(const Stmt* s) {
+    const Expr* target = s->expr(0);
+    const Property* prop = target->property;
+    Value v;
+    store(&v, prop->type, s->expr(1));
+    Value self = eval(target->kid(0));
+    if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
+    if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
+    try {
+      NativeCall call(&self, &v, 1);
+      prop->writer(call);
+    } catch (const ScriptError&) {
+      throw;
+    } catch (const ScriptAbort&) {
+      throw;
+    } catch (const std::exception& ex) {
+      ScriptError err;
+      err.message = ex.what();
+      err.isException = true;
+      err.row = target->row;
+      err.col = target->col;
+      throw err;
+    }
+  }
+
+  // ---- built-in functions ----
+
+  std::int64_t builtinInt(const Expr* e) {
+    switch (e->builtin) {
+      case Builtin::Length: {
+        Value v = eval(e->kid(0));
+        if (const Value::ArrayRep* a = v.arrayRep()) return static_cast<std::int64_t>(a->items.size());
+        return static_cast<std::int64_t>(v.text().size());
+      }
+      case Builtin::Ord: {
+        std::int64_t v = evalInt(e->kid(0));
+        if (e->slot == 0) return v;
+        switch (e->type->kind) {
+          case TypeKind::Char: return v & 0xFF;
+          case TypeKind::Boolean: return v != 0 ? 1 : 0;
+          default: return e->type->wrap(v);
+        }
+      }
+      case Builtin::Abs: {
+        std::int64_t v = evalInt(e->kid(0));
+        std::int64_t r = v < 0 ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(v)) : v;
+        return e->type->bits == 32 ? wrap32(r) : r;
+      }
+      case Builtin::Sqr: {
+        auto v = static_cast<std::uint64_t>(evalInt(e->kid(0)));
+        auto r = static_cast<std::int64_t>(v * v);
+        return e->type->bits == 32 ? wrap32(r) : r;
+      }
+      case Builtin::Odd: return (evalInt(e->kid(0)) & 1) != 0;
+      case Builtin::Succ:
+      case Builtin::Pred: {
+        std::int64_t v = evalInt(e->kid(0)) + (e->builtin == Builtin::Succ ? 1 : -1);
+        if (e->type->kind == TypeKind::Char) return v & 0xFF;
+        if (e->type->kind == TypeKind::Boolean) return v & 1;
+        return e->type->wrap(v);
+      }
+      case Builtin::Assigned: return !eval(e->kid(0)).isNil();
+      case Builtin::Random: {
+        std::int64_t n = evalInt(e->kid(0));
+        if (n <= 0) return 0;
+        return std::uniform_int_distribution<std::int64_t>(0, n - 1)(random);
+      }
+      default: return eval(e).asInt();
+    }
+  }
+
+  Value builtinValue(const Expr* e) {
+    switch (e->builtin) {
+      case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : handling.back()->message);
+      case Builtin::Format: {
+        std::vector<Value> args;
+        for (std::size_t i = 1; i < e->kids.size(); ++i) args.push_back(eval(e->kid(i)));
+        Value pattern = eval(e->kid(0));
+        std::string out;
+        try {
+          out = formatScript(pattern.text(), args, limits.maxStringLength);
+        } catch (const std::exception& ex) {
+          ScriptError err;
+          err.message = ex.what();
+          err.isException = true;
+          err.row = e->row;
+          err.col = e->col;
+          throw err;
+        }
+        return Value(out);
+      }
+      default:
+        if (e->type->kind == TypeKind::Real) return Value(evalReal(e));
+        return Value(builtinInt(e));
+    }
+  }
+
+  // ---- statements ----
+
+  Flow execList(const std::vector<StmtPtr>& list) {
+    for (const auto& s : list) {
+      Flow f = exec(s.get());
+      if (f != Flow::Normal) return f;
+    }
+    return Flow::Normal;
+  }
+
+  Flow exec(const Stmt* s) {
+    step();
+    switch (s->kind) {
+      case StmtKind::Empty: return Flow::Normal;
+      case StmtKind::Compound: return execList(s->body);
+      case StmtKind::AssignLocalInt: {
+        std::int64_t v = evalInt(s->expr(1));
+        locals[s->expr(0)->slot].setInt(s->type->wrap(v));
+        return Flow::Normal;
+      }
+      case StmtKind::AssignLocalReal: {
+        double v = evalReal(s->expr(1));
+        locals[s->expr(0)->slot].setDouble(v);
+        return Flow::Normal;
+      }
+      case StmtKind::AssignValue: {
+        Value v;
+        store(&v, s->type, s->expr(1));
+        *slotRef(s->expr(0)) = std::move(v);
+        return Flow::Normal;
+      }
+      case StmtKind::AppendString: {
+        Value tail = eval(s->expr(1));
+        Value* dst = slotRef(s->expr(0));
+        checkLength(s->expr(1), dst->text().size() + tail.text().size());
+        dst->append(tail.text());
+        return Flow::Normal;
+      }
+      case StmtKind::AssignStrChar: {
+        std::int64_t c = evalInt(s->expr(1));
+        const Expr* t = s->expr(0);
+        std::int64_t i = evalInt(t->kid(1));
+        Value* str = slotRef(t->kid(0));
+        std::int64_t n = static_cast<std::int64_t>(str->text().size());
+        if (i < 1 || i > n) fault(t, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(n));
+        str->mutableText()[static_cast<std::size_t>(i - 1)] = static_cast<char>(c);
+        return Flow::Normal;
+      }
+      case StmtKind::AssignProperty: writeProperty(s); return Flow::Normal;
+      case StmtKind::Call: {
+        const Expr* e = s->expr(0);
+        if (e->op == Op::CallScript) callScript(e);
+        else eval(e);
+        return Flow::Normal;
+      }
+      case StmtKind::If:
+        if (evalInt(s->expr(0)) != 0) return exec(s->thenPart.get());
+        if (s->elsePart) return exec(s->elsePart.get());
+        return Flow::Normal;
+      case StmtKind::While:
+        while (evalInt(s->expr(0)) != 0) {
+          Flow f = exec(s->thenPart.get());
+          if (f == Flow::Break) break;
+          if (f == Flow::Exit) return f;
+        }
+        return Flow::Normal;
+      case StmtKind::Repeat:
+        for (;;) {
+          Flow f = execList(s->body);
+          if (f == Flow::Break) break;
+          if (f == Flow::Exit) return f;
+          if (evalInt(s->expr(0)) != 0) break;
+          step();
+        }
+        return Flow::Normal;
+      case StmtKind::For: return execFor(s);
+      case StmtKind::Case: {
+        std::int64_t v = evalInt(s->expr(0));
+        for (const auto& b : s->branches)
+          for (const auto& [low, high] : b.ranges)
+            if (v >= low && v <= high) return exec(b.body.get());
+        if (s->hasElse) return execList(s->finallyPart);
+        return Flow::Normal;
+      }
+      case StmtKind::With: {
+        for (std::size_t i = 0; i < s->exprs.size(); ++i) {
+          Value obj = eval(s->expr(i));
+          if (obj.isNil()) fault(s->expr(i), "Access to a nil object in 'with'");
+          Value& slot = s->withGlobal[i] ? globals[static_cast<std::size_t>(s->withSlots[i])] : locals[s->withSlots[i]];
+          slot = std::move(obj);
+        }
+        return exec(s->thenPart.get());
+      }
+      case StmtKind::TryFinally: return execTryFinally(s);
+      case StmtKind::TryExcept: return execTryExcept(s);
+      case StmtKind::Raise: return execRaise(s);
+      case StmtKind::Break: return Flow::Break;
+      case StmtKind::Continue: return Flow::Continue;
+      case StmtKind::Exit:
+        if (!s->exprs.empty()) store(&locals[0], s->expr(0)->type, s->expr(0));
+        return Flow::Exit;
+      case StmtKind::Inc: {
+        std::int64_t by = s->exprs.size() > 1 ? evalInt(s->expr(1)) : 1;
+        Value* v = slotRef(s->expr(0));
+        std::int64_t r = static_cast<std::int64_t>(static_cast<std::uint64_t>(v->rawInt()) +
+                                                   static_cast<std::uint64_t>(s->step) * static_cast<std::uint64_t>(by));
+        if (s->type->kind == TypeKind::Char) r &= 0xFF;
+        else if (s->type->kind == TypeKind::Boolean) r &= 1;
+        else r = s->type->wrap(r);
+        v->setInt(r);
+        return Flow::Normal;
+      }
+      default: fault(nullptr, "Internal error: statement not resolved");
+    }
+  }
+
+  Flow execFor(const Stmt* s) {
+    std::int64_t from = evalInt(s->expr(1));
+    std::int64_t to = evalInt(s->expr(2));
+    Value& var = s->global ? globals[static_cast<std::size_t>(s->slot)] : locals[s->slot];
+    const Stmt* body = s->thenPart.get();
+    if (!s->downto) {
+      if (from > to) return Flow::Normal;
+      for (std::int64_t i = from;; ++i) {
+        var.setInt(i);
+        Flow f = exec(body);
+        if (f == Flow::Break) break;
+        if (f == Flow::Exit) return f;
+        if (i == to) break;
+      }
+    } else {
+      if (from < to) return Flow::Normal;
+      for (std::int64_t i = from;; --i) {
+        var.setInt(i);
+        Flow f = exec(body);
+        if (f == Flow::Break) break;
+        if (f == Flow::Exit) return f;
+        if (i == to) break;
+      }
+    }
+    return Flow::Normal;
+  }
+
+  Flow execTryFinally(const Stmt* s) {
+    Flow f;
+    try {
+      f = execList(s->body);
+    } catch (const ScriptError&) {
+      Flow g = execList(s->finallyPart);
+      if (g != Flow::Normal) return g;  // leaving the finally part drops the error, as Pascal does
+      throw;
+    }
+    Flow g = execList(s->finallyPart);
+    return g != Flow::Normal ? g : f;
+  }
+
+  Flow execTryExcept(const Stmt* s) {
+    try {
+      return execList(s->body);
+    } catch (ScriptError& err) {
+      return handle(s, err);
+    }
+  }
+
+  Flow handle(const Stmt* s, ScriptError& err) {
+    struct Handling {
+      Impl& in;
+      Handling(Impl& i, const ScriptError* e) : in(i) { in.handling.push_back(e); }
+      ~Handling() { in.handling.pop_back(); }
+    } active(*this, &err);
+    if (s->handlers.empty()) return execList(s->finallyPart);
+    const ClassInfo* cls = prog.cException;
+    if (const Value::ObjectRep* rep = err.object.objectRep(); rep != nullptr && rep->cls != nullptr) cls = rep->cls;
+    for (const auto& h : s->handlers) {
+      if (cls == nullptr || !cls->derivesFrom(h.cls)) continue;
+      if (h.slot >= 0) {
+        if (err.object.isNil()) err.object = makeException(prog, err.message);
+        Value& slot = h.global ? globals[static_cast<std::size_t>(h.slot)] : locals[h.slot];
+        slot = err.object;
+      }
+      return exec(h.body.get());
+    }
+    if (s->hasElse) return execList(s->finallyPart);
+    throw err;
+  }
+
+  Flow execRaise(const Stmt* s) {
+    if (s->exprs.empty()) {
+      if (handling.empty()) fault(nullptr, "'raise' without an exception outside an exception handler");
+      throw ScriptError(*handling.back());
+    }
+    Value obj = eval(s->expr(0));
+    if (obj.isNil()) fault(s->expr(0), "Access to a nil object: 'raise' of nil");
+    ScriptError err;
+    err.isException = true;
+    err.row = s->row;
+    err.col = s->col;
+    const Value::ObjectRep* rep = obj.objectRep();
+    if (rep != nullptr && rep->origin == &kEngineOrigin && rep->cls != nullptr && rep->cls->derivesFrom(prog.cException))
+      err.message = static_cast<const ExceptionObject*>(rep->pointer.get())->message;
+    else
+      err.message = "Exception of class " + obj.className();
+    err.object = std::move(obj);
+    throw err;
+  }
+
+  void run() {
+    globals.assign(static_cast<std::size_t>(prog.globalCount), Value());
+    for (const auto& [slot, type] : prog.globalTypes) globals[static_cast<std::size_t>(slot)] = defaultValue(type);
+    for (const auto& [slot, v] : prog.globalInits) globals[static_cast<std::size_t>(slot)] = v;
+    exec(prog.mainBlock.get());
+  }
+};
+
+Interpreter::Interpreter(const Program& program, const ExecutionLimits& limits, const std::atomic<bool>& stop)
+    : impl_(new Impl(program, limits, stop)) {}
+Interpreter::~Interpreter() { delete impl_; }
+
+void Interpreter::run() { impl_->run(); }
+
+Value Interpreter::makeException(const Program& program, std::string message) {
+  Value v = Value::object(std::make_shared<ExceptionObject>(ExceptionObject{std::move(message)}));
+  Value::ObjectRep* rep = v.objectRep();
+  rep->cls = program.cException;
+  rep->origin = &kEngineOrigin;
+  return v;
+}
+
+// Constant folding through the same evaluation code as the runtime.
+bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
+  struct Walk {
+    static bool constant(const Expr* x) {
+      switch (x->op) {
+        case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: return true;
+        case Op::Builtin:
+          if (x->builtin != Builtin::Ord && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
+              x->builtin != Builtin::Odd && x->builtin != Builtin::Succ && x->builtin != Builtin::Pred &&
+              x->builtin != Builtin::Length)
+            return false;
+          break;
+        case Op::Local: case Op::Global: case Op::RefParam: case Op::Element: case Op::StrChar:
+        case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor:
+        case Op::ReadProperty: case Op::AsClass: case Op::IsClass:
+          return false;
+        default:
+          if (x->type == nullptr || x->op < Op::ConstInt) return false;
+      }
+      for (const auto& k : x->kids)
+        if (k && !constant(k.get())) return false;
+      return true;
+    }
+  };
+  if (e.type == nullptr || !Walk::constant(&e)) return false;
+  static const Program empty;
+  static const std::atomic<bool> never{false};
+  ExecutionLimits limits;
+  limits.maxSteps = 0;
+  Interpreter::Impl in(empty, limits, never);
+  try {
+    switch (e.type->kind) {
+      case TypeKind::Ordinal:
+      case TypeKind::Boolean:
+      case TypeKind::Char: out = Value(in.evalInt(&e)); return true;
+      case TypeKind::Real: out = Value(in.evalReal(&e)); return true;
+      case TypeKind::String: {
+        Value v = in.eval(&e);
+        out = v.kind() == Value::Kind::String ? v : Value(std::string_view());
+        return true;
+      }
+      case TypeKind::Nil: out = Value(); return true;
+      default: return false;
+    }
+  } catch (const ScriptError& err) {
+    error = err.message;
+    return false;
+  }
+}
+
+}  // namespace kelmo::script

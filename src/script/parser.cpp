@@ -1,0 +1,670 @@
+#include "script/parser.h"
+
+namespace kelmo::script {
+
+namespace {
+
+struct Abort {};
+
+// Deeper nesting than this is refused so that no later stage can run out of stack.
+constexpr int kMaxNesting = 200;
+
+class Parser {
+ public:
+  Parser(const std::vector<Token>& tokens, SyntaxError& error) : t_(tokens), error_(error) {}
+
+  // program = ["program" ident ";"] ["uses" ident {"," ident} ";"] block "."
+  std::unique_ptr<ProgramSyntax> program() {
+    auto prog = std::make_unique<ProgramSyntax>();
+    prog_ = prog.get();
+    if (accept(Tok::Program)) {
+      expect(Tok::Identifier);
+      expect(Tok::Semicolon);
+    }
+    if (accept(Tok::Uses)) {
+      do expect(Tok::Identifier);
+      while (accept(Tok::Comma));
+      expect(Tok::Semicolon);
+    }
+    prog->main = block();
+    expect(Tok::Dot);
+    return prog;
+  }
+
+  // heading = ("procedure"|"function"|"constructor") ident [params] [":" type] [";"]
+  std::unique_ptr<RoutineDecl> headingText() {
+    auto r = heading();
+    accept(Tok::Semicolon);
+    if (cur().kind != Tok::End) fail("end of declaration expected but " + describe(cur()) + " found");
+    return r;
+  }
+
+  std::unique_ptr<TypeSpec> typeText() {
+    auto t = typeSpec();
+    if (cur().kind != Tok::End) fail("end of type expected but " + describe(cur()) + " found");
+    return t;
+  }
+
+ private:
+  const Token& cur() const { return t_[pos_]; }
+  const Token& next() const { return t_[pos_ + 1 < t_.size() ? pos_ + 1 : pos_]; }
+  bool at(Tok k) const { return cur().kind == k; }
+  const Token& take() {
+    const Token& t = t_[pos_];
+    if (pos_ + 1 < t_.size()) ++pos_;
+    return t;
+  }
+  bool accept(Tok k) {
+    if (!at(k)) return false;
+    take();
+    return true;
+  }
+  [[noreturn]] void fail(std::string text) { failAt(cur(), std::move(text)); }
+  [[noreturn]] void failAt(const Token& t, std::string text) {
+    error_ = {t.row, t.col, std::move(text)};
+    throw Abort{};
+  }
+  const Token& expect(Tok k) {
+    if (!at(k)) fail(spelling(k) + " expected but " + describe(cur()) + " found");
+    return take();
+  }
+
+  struct Nest {
+    Parser& p;
+    explicit Nest(Parser& parser) : p(parser) {
+      if (++p.depth_ > kMaxNesting) p.fail("Nesting too deep");
+    }
+    ~Nest() { --p.depth_; }
+  };
+
+  // block = {declaration section} compound
+  Block* block() {
+    auto b = std::make_unique<Block>();
+    Block* raw = b.get();
+    prog_->blocks.push_back(std::move(b));
+    for (;;) {
+      if (accept(Tok::Var)) {
+        do varDecl(raw);
+        while (at(Tok::Identifier));
+      } else if (accept(Tok::Const)) {
+        do constDecl(raw);
+        while (at(Tok::Identifier));
+      } else if (accept(Tok::Type)) {
+        do typeDecl(raw);
+        while (at(Tok::Identifier));
+      } else if (at(Tok::Procedure) || at(Tok::Function) || at(Tok::Constructor)) {
+        routineDecl(raw);
+      } else {
+        break;
+      }
+    }
+    if (!at(Tok::Begin)) fail("'begin' expected but " + describe(cur()) + " found");
+    raw->body = compound();
+    return raw;
+  }
+
+  // var declaration = ident {"," ident} ":" type ["=" expr] ";"
+  void varDecl(Block* b) {
+    auto v = std::make_unique<VarDecl>();
+    do {
+      const Token& name = expect(Tok::Identifier);
+      v->names.push_back(name.text);
+      v->positions.emplace_back(name.row, name.col);
+    } while (accept(Tok::Comma));
+    expect(Tok::Colon);
+    v->type = typeSpec();
+    if (accept(Tok::Equal)) v->init = expression();
+    expect(Tok::Semicolon);
+    Decl d;
+    d.kind = Decl::Var;
+    d.var = std::move(v);
+    b->decls.push_back(std::move(d));
+  }
+
+  // const declaration = ident [":" type] "=" expr ";"
+  void constDecl(Block* b) {
+    auto c = std::make_unique<ConstDecl>();
+    const Token& name = expect(Tok::Identifier);
+    c->name = name.text;
+    c->row = name.row;
+    c->col = name.col;
+    if (accept(Tok::Colon)) c->type = typeSpec();
+    expect(Tok::Equal);
+    c->value = expression();
+    expect(Tok::Semicolon);
+    Decl d;
+    d.kind = Decl::Const;
+    d.constant = std::move(c);
+    b->decls.push_back(std::move(d));
+  }
+
+  // type declaration = ident "=" type ";"
+  void typeDecl(Block* b) {
+    auto t = std::make_unique<TypeDecl>();
+    const Token& name = expect(Tok::Identifier);
+    t->name = name.text;
+    t->row = name.row;
+    t->col = name.col;
+    expect(Tok::Equal);
+    t->type = typeSpec();
+    expect(Tok::Semicolon);
+    Decl d;
+    d.kind = Decl::Type;
+    d.type = std::move(t);
+    b->decls.push_back(std::move(d));
+  }
+
+  // type = ident | "array" "[" expr ".." expr {"," expr ".." expr} "]" "of" type
+  std::unique_ptr<TypeSpec> typeSpec() {
+    Nest nest(*this);
+    auto t = std::make_unique<TypeSpec>();
+    t->row = cur().row;
+    t->col = cur().col;
+    if (accept(Tok::Array)) {
+      t->isArray = true;
+      if (!at(Tok::LBracket)) fail("'[' expected but " + describe(cur()) + " found (open arrays are not supported)");
+      take();
+      do {
+        ExprPtr low = simpleExpression();
+        expect(Tok::DotDot);
+        ExprPtr high = simpleExpression();
+        t->bounds.emplace_back(std::move(low), std::move(high));
+      } while (accept(Tok::Comma));
+      expect(Tok::RBracket);
+      expect(Tok::Of);
+      t->element = typeSpec();
+      return t;
+    }
+    if (!at(Tok::Identifier)) fail("type name expected but " + describe(cur()) + " found");
+    t->name = take().text;
+    return t;
+  }
+
+  // routine = heading ";" ("forward" ";" | block ";")
+  void routineDecl(Block* b) {
+    auto r = heading();
+    expect(Tok::Semicolon);
+    if (accept(Tok::Forward)) {
+      r->isForward = true;
+      expect(Tok::Semicolon);
+    } else {
+      r->block = block();
+      expect(Tok::Semicolon);
+    }
+    Decl d;
+    d.kind = Decl::Routine;
+    d.routine = std::move(r);
+    b->decls.push_back(std::move(d));
+  }
+
+  // heading = ("procedure"|"function"|"constructor") ident ["." ident] [params] [":" type]
+  std::unique_ptr<RoutineDecl> heading() {
+    auto r = std::make_unique<RoutineDecl>();
+    const Token& kw = cur();
+    if (accept(Tok::Procedure)) {
+      r->kind = RoutineKind::Procedure;
+    } else if (accept(Tok::Function)) {
+      r->kind = RoutineKind::Function;
+    } else if (accept(Tok::Constructor)) {
+      r->kind = RoutineKind::Constructor;
+    } else {
+      fail("'procedure' or 'function' expected but " + describe(cur()) + " found");
+    }
+    const Token& name = expect(Tok::Identifier);
+    r->row = name.row;
+    r->col = name.col;
+    r->name = name.text;
+    if (accept(Tok::Dot)) {
+      r->className = r->name;
+      r->name = expect(Tok::Identifier).text;
+    }
+    if (accept(Tok::LParen)) {
+      if (!at(Tok::RParen)) {
+        do r->params.push_back(paramGroup());
+        while (accept(Tok::Semicolon));
+      }
+      expect(Tok::RParen);
+    }
+    if (r->kind == RoutineKind::Function) {
+      if (!at(Tok::Colon)) fail("':' expected but " + describe(cur()) + " found");
+      take();
+      r->result = typeSpec();
+    } else if (at(Tok::Colon)) {
+      failAt(kw, "A " + lowerName(kw.text) + " has no result type");
+    }
+    return r;
+  }
+
+  // param group = ["var"|"const"|"out"] ident {"," ident} [":" type] ["=" expr]
+  ParamDecl paramGroup() {
+    ParamDecl p;
+    if (accept(Tok::Var) || accept(Tok::Out)) {
+      p.mode = ParamMode::Var;
+    } else if (accept(Tok::Const)) {
+      p.mode = ParamMode::Const;
+    }
+    do {
+      const Token& name = expect(Tok::Identifier);
+      p.names.push_back(name.text);
+      p.positions.emplace_back(name.row, name.col);
+    } while (accept(Tok::Comma));
+    if (accept(Tok::Colon)) p.type = typeSpec();
+    if (accept(Tok::Equal)) p.defaultValue = expression();
+    return p;
+  }
+
+  // compound = "begin" statement {";" statement} "end"
+  StmtPtr compound() {
+    auto s = node(StmtKind::Compound);
+    expect(Tok::Begin);
+    statementList(s->body, Tok::End_);
+    expect(Tok::End_);
+    return s;
+  }
+
+  // statement list = statement {";" statement}, up to `stop`
+  void statementList(std::vector<StmtPtr>& out, Tok stop, Tok stop2 = Tok::End) {
+    for (;;) {
+      out.push_back(statement());
+      if (accept(Tok::Semicolon)) continue;
+      if (at(stop) || (stop2 != Tok::End && at(stop2))) return;
+      fail(spelling(Tok::Semicolon) + " expected but " + describe(cur()) + " found");
+    }
+  }
+
+  StmtPtr node(StmtKind kind) {
+    auto s = std::make_unique<Stmt>();
+    s->kind = kind;
+    s->row = cur().row;
+    s->col = cur().col;
+    return s;
+  }
+
+  // statement = compound | if | case | for | while | repeat | with | try | raise
+  //           | designator [":=" expr] | (empty)
+  StmtPtr statement() {
+    Nest nest(*this);
+    switch (cur().kind) {
+      case Tok::Begin: return compound();
+      case Tok::If: return ifStatement();
+      case Tok::Case: return caseStatement();
+      case Tok::For: return forStatement();
+      case Tok::While: return whileStatement();
+      case Tok::Repeat: return repeatStatement();
+      case Tok::With: return withStatement();
+      case Tok::Try: return tryStatement();
+      case Tok::Raise: return raiseStatement();
+      case Tok::Semicolon:
+      case Tok::End_:
+      case Tok::Until:
+      case Tok::Except:
+      case Tok::Finally:
+      case Tok::Else: return node(StmtKind::Empty);
+      default: break;
+    }
+    if (!at(Tok::Identifier) && !at(Tok::LParen))
+      fail("statement expected but " + describe(cur()) + " found");
+    auto s = node(StmtKind::Call);
+    ExprPtr target = designator();
+    if (at(Tok::Assign)) {
+      s->row = cur().row;
+      s->col = cur().col;
+      take();
+      s->kind = StmtKind::Assign;
+      s->exprs.push_back(std::move(target));
+      s->exprs.push_back(expression());
+      return s;
+    }
+    if (at(Tok::Equal)) fail("':=' expected but '=' found");
+    s->exprs.push_back(std::move(target));
+    return s;
+  }
+
+  // if = "if" expr "then" statement ["else" statement]
+  StmtPtr ifStatement() {
+    auto s = node(StmtKind::If);
+    take();
+    s->exprs.push_back(expression());
+    expect(Tok::Then);
+    s->thenPart = statement();
+    if (accept(Tok::Else)) s->elsePart = statement();
+    return s;
+  }
+
+  // case = "case" expr "of" branch {";" branch} [";"] ["else" statement list] "end"
+  // branch = label {"," label} ":" statement;  label = expr [".." expr]
+  StmtPtr caseStatement() {
+    auto s = node(StmtKind::Case);
+    take();
+    s->exprs.push_back(expression());
+    expect(Tok::Of);
+    while (!at(Tok::Else) && !at(Tok::End_)) {
+      CaseBranch b;
+      do {
+        ExprPtr low = expression();
+        ExprPtr high;
+        if (accept(Tok::DotDot)) high = expression();
+        b.labels.emplace_back(std::move(low), std::move(high));
+      } while (accept(Tok::Comma));
+      expect(Tok::Colon);
+      b.body = statement();
+      s->branches.push_back(std::move(b));
+      if (!accept(Tok::Semicolon)) break;
+    }
+    if (accept(Tok::Else)) {
+      s->hasElse = true;
+      statementList(s->finallyPart, Tok::End_);
+    }
+    expect(Tok::End_);
+    return s;
+  }
+
+  // for = "for" ident ":=" expr ("to"|"downto") expr "do" statement
+  StmtPtr forStatement() {
+    auto s = node(StmtKind::For);
+    take();
+    const Token& name = expect(Tok::Identifier);
+    auto var = std::make_unique<Expr>();
+    var->op = Op::Name;
+    var->text = name.text;
+    var->row = name.row;
+    var->col = name.col;
+    s->exprs.push_back(std::move(var));
+    expect(Tok::Assign);
+    s->exprs.push_back(expression());
+    if (accept(Tok::Downto)) {
+      s->downto = true;
+    } else if (!accept(Tok::To)) {
+      fail("'to' or 'downto' expected but " + describe(cur()) + " found");
+    }
+    s->exprs.push_back(expression());
+    expect(Tok::Do);
+    s->thenPart = statement();
+    return s;
+  }
+
+  // while = "while" expr "do" statement
+  StmtPtr whileStatement() {
+    auto s = node(StmtKind::While);
+    take();
+    s->exprs.push_back(expression());
+    expect(Tok::Do);
+    s->thenPart = statement();
+    return s;
+  }
+
+  // repeat = "repeat" statement list "until" expr
+  StmtPtr repeatStatement() {
+    auto s = node(StmtKind::Repeat);
+    take();
+    statementList(s->body, Tok::Until);
+    expect(Tok::Until);
+    s->exprs.push_back(expression());
+    return s;
+  }
+
+  // with = "with" expr {"," expr} "do" statement
+  StmtPtr withStatement() {
+    auto s = node(StmtKind::With);
+    take();
+    do s->exprs.push_back(expression());
+    while (accept(Tok::Comma));
+    expect(Tok::Do);
+    s->thenPart = statement();
+    return s;
+  }
+
+  // try = "try" statement list ("except" handlers | "finally" statement list) "end"
+  // handlers = statement list | "on" [ident ":"] ident "do" statement {";" ...} ["else" list]
+  StmtPtr tryStatement() {
+    auto s = node(StmtKind::TryExcept);
+    take();
+    statementList(s->body, Tok::Except, Tok::Finally);
+    if (accept(Tok::Finally)) {
+      s->kind = StmtKind::TryFinally;
+      statementList(s->finallyPart, Tok::End_);
+      expect(Tok::End_);
+      return s;
+    }
+    expect(Tok::Except);
+    if (at(Tok::Identifier) && sameName(cur().text, "on")) {
+      while (at(Tok::Identifier) && sameName(cur().text, "on")) {
+        take();
+        ExceptHandler h;
+        h.row = cur().row;
+        h.col = cur().col;
+        const Token& first = expect(Tok::Identifier);
+        if (accept(Tok::Colon)) {
+          h.varName = first.text;
+          h.row = cur().row;
+          h.col = cur().col;
+          h.className = expect(Tok::Identifier).text;
+        } else {
+          h.className = first.text;
+        }
+        expect(Tok::Do);
+        h.body = statement();
+        s->handlers.push_back(std::move(h));
+        if (!accept(Tok::Semicolon)) break;
+      }
+      if (accept(Tok::Else)) {
+        s->hasElse = true;
+        statementList(s->finallyPart, Tok::End_);
+      }
+    } else {
+      statementList(s->finallyPart, Tok::End_);
+    }
+    expect(Tok::End_);
+    return s;
+  }
+
+  // raise = "raise" [expr]
+  StmtPtr raiseStatement() {
+    auto s = node(StmtKind::Raise);
+    take();
+    if (!at(Tok::Semicolon) && !at(Tok::End_) && !at(Tok::Else) && !at(Tok::Until) &&
+        !at(Tok::Except) && !at(Tok::Finally))
+      s->exprs.push_back(expression());
+    return s;
+  }
+
+  ExprPtr exprNode(Op op, const Token& at) {
+    auto e = std::make_unique<Expr>();
+    e->op = op;
+    e->row = at.row;
+    e->col = at.col;
+    return e;
+  }
+
+  // expression = simple [("=" | "<>" | "<" | "<=" | ">" | ">=" | "in" | "is") simple]
+  ExprPtr expression() {
+    Nest nest(*this);
+    ExprPtr left = simpleExpression();
+    switch (cur().kind) {
+      case Tok::Equal: case Tok::NotEqual: case Tok::Less: case Tok::LessEqual:
+      case Tok::Greater: case Tok::GreaterEqual: case Tok::In: case Tok::Is: {
+        const Token& op = take();
+        auto e = exprNode(Op::Binary, op);
+        e->syntaxOp = static_cast<int>(op.kind);
+        e->kids.push_back(std::move(left));
+        e->kids.push_back(simpleExpression());
+        return e;
+      }
+      default: return left;
+    }
+  }
+
+  // simple = term {("+" | "-" | "or" | "xor") term}
+  ExprPtr simpleExpression() {
+    Nest nest(*this);
+    ExprPtr left = term();
+    while (at(Tok::Plus) || at(Tok::Minus) || at(Tok::Or) || at(Tok::Xor)) {
+      const Token& op = take();
+      auto e = exprNode(Op::Binary, op);
+      e->syntaxOp = static_cast<int>(op.kind);
+      e->kids.push_back(std::move(left));
+      e->kids.push_back(term());
+      left = std::move(e);
+    }
+    return left;
+  }
+
+  // term = factor {("*" | "/" | "div" | "mod" | "and" | "shl" | "shr" | "as") factor}
+  ExprPtr term() {
+    ExprPtr left = factor();
+    while (at(Tok::Star) || at(Tok::Slash) || at(Tok::Div) || at(Tok::Mod) || at(Tok::And) ||
+           at(Tok::Shl) || at(Tok::Shr) || at(Tok::As)) {
+      const Token& op = take();
+      auto e = exprNode(Op::Binary, op);
+      e->syntaxOp = static_cast<int>(op.kind);
+      e->kids.push_back(std::move(left));
+      e->kids.push_back(factor());
+      left = std::move(e);
+    }
+    return left;
+  }
+
+  // factor = "not" factor | "-" factor | "+" factor | "(" expr ")" | number | string
+  //        | "nil" | "[" [element {"," element}] "]" | designator
+  ExprPtr factor() {
+    Nest nest(*this);
+    const Token& t = cur();
+    switch (t.kind) {
+      case Tok::Not:
+      case Tok::Minus:
+      case Tok::Plus: {
+        take();
+        auto e = exprNode(Op::Unary, t);
+        e->syntaxOp = static_cast<int>(t.kind);
+        e->kids.push_back(factor());
+        return e;
+      }
+      case Tok::LParen: {
+        take();
+        ExprPtr inner = expression();
+        expect(Tok::RParen);
+        return postfix(std::move(inner));
+      }
+      case Tok::Integer: {
+        take();
+        auto e = exprNode(Op::ConstInt, t);
+        e->intValue = t.intValue;
+        return e;
+      }
+      case Tok::Real: {
+        take();
+        auto e = exprNode(Op::ConstReal, t);
+        e->realValue = t.realValue;
+        return e;
+      }
+      case Tok::String: {
+        take();
+        auto e = exprNode(Op::ConstString, t);
+        e->text = t.text;
+        return postfix(std::move(e));
+      }
+      case Tok::Nil: take(); return exprNode(Op::ConstNil, t);
+      case Tok::LBracket: {
+        take();
+        auto e = exprNode(Op::SetLiteral, t);
+        if (!at(Tok::RBracket)) {
+          do {
+            ExprPtr low = expression();
+            if (at(Tok::DotDot)) {
+              const Token& dots = take();
+              auto range = exprNode(Op::SetRange, dots);
+              range->kids.push_back(std::move(low));
+              range->kids.push_back(expression());
+              e->kids.push_back(std::move(range));
+            } else {
+              e->kids.push_back(std::move(low));
+            }
+          } while (accept(Tok::Comma));
+        }
+        expect(Tok::RBracket);
+        return e;
+      }
+      case Tok::Identifier: return designator();
+      default: fail("expression expected but " + describe(t) + " found");
+    }
+  }
+
+  // designator = ident {"." ident | "(" [expr {"," expr}] ")" | "[" expr {"," expr} "]"}
+  ExprPtr designator() {
+    if (at(Tok::LParen)) return factor();
+    const Token& name = expect(Tok::Identifier);
+    auto e = exprNode(Op::Name, name);
+    e->text = name.text;
+    return postfix(std::move(e));
+  }
+
+  ExprPtr postfix(ExprPtr e) {
+    for (;;) {
+      if (at(Tok::Dot)) {
+        take();
+        const Token& name = expect(Tok::Identifier);
+        auto m = exprNode(Op::Member, name);
+        m->text = name.text;
+        m->kids.push_back(std::move(e));
+        e = std::move(m);
+      } else if (at(Tok::LParen)) {
+        const Token& open = take();
+        auto call = exprNode(Op::Apply, open);
+        call->row = e->row;
+        call->col = e->col;
+        call->parens = true;
+        call->kids.push_back(std::move(e));
+        if (!at(Tok::RParen)) {
+          do call->kids.push_back(expression());
+          while (accept(Tok::Comma));
+        }
+        expect(Tok::RParen);
+        e = std::move(call);
+      } else if (at(Tok::LBracket)) {
+        const Token& open = take();
+        auto index = exprNode(Op::IndexOf, open);
+        index->kids.push_back(std::move(e));
+        do index->kids.push_back(expression());
+        while (accept(Tok::Comma));
+        expect(Tok::RBracket);
+        e = std::move(index);
+      } else {
+        return e;
+      }
+    }
+  }
+
+  const std::vector<Token>& t_;
+  SyntaxError& error_;
+  std::size_t pos_ = 0;
+  int depth_ = 0;
+  ProgramSyntax* prog_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgramSyntax> parseProgram(const std::vector<Token>& tokens, SyntaxError& error) {
+  try {
+    return Parser(tokens, error).program();
+  } catch (const Abort&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<RoutineDecl> parseHeading(const std::vector<Token>& tokens, SyntaxError& error) {
+  try {
+    return Parser(tokens, error).headingText();
+  } catch (const Abort&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<TypeSpec> parseTypeText(const std::vector<Token>& tokens, SyntaxError& error) {
+  try {
+    return Parser(tokens, error).typeText();
+  } catch (const Abort&) {
+    return nullptr;
+  }
+}
+
+}  // namespace kelmo::script

@@ -1,0 +1,150 @@
+#pragma once
+// What the compiler knows and the runtime uses: types, classes with their properties and
+// methods, routines (script, native or built in) and the compiled program that owns them.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "script/script_engine.h"
+#include "script/value.h"
+
+namespace kelmo::script {
+
+struct Stmt;
+struct Expr;
+
+std::string lowerName(std::string_view name);
+bool sameName(std::string_view a, std::string_view b);
+
+enum class TypeKind { Ordinal, Boolean, Char, Real, String, Class, Array, Nil, Void };
+
+struct Type {
+  TypeKind kind = TypeKind::Void;
+  std::string name;
+  // Ordinal ranges (integers, boolean, char) and array bounds.
+  std::int64_t low = 0, high = 0;
+  int bits = 64;          // integers: stored width
+  bool isSigned = true;   // integers
+  const ClassInfo* cls = nullptr;  // Class
+  const Type* element = nullptr;   // Array
+
+  bool isOrdinal() const { return kind == TypeKind::Ordinal || kind == TypeKind::Boolean || kind == TypeKind::Char; }
+  bool isInteger() const { return kind == TypeKind::Ordinal; }
+  bool isNumeric() const { return kind == TypeKind::Ordinal || kind == TypeKind::Real; }
+  // Wraps an integer into this type's width, as a store into a variable of it does.
+  std::int64_t wrap(std::int64_t v) const {
+    if (kind != TypeKind::Ordinal || bits == 64) return v;
+    std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    std::uint64_t u = static_cast<std::uint64_t>(v) & mask;
+    if (isSigned && (u >> (bits - 1)) != 0) u |= ~mask;
+    return static_cast<std::int64_t>(u);
+  }
+  std::int64_t count() const { return high - low + 1; }
+};
+
+enum class ParamMode { Value, Var, Const };
+
+struct Param {
+  std::string name;
+  const Type* type = nullptr;
+  ParamMode mode = ParamMode::Value;
+  std::unique_ptr<Expr> defaultValue;  // script routines: optional trailing defaults
+};
+
+enum class RoutineKind { Procedure, Function, Constructor };
+
+struct Routine {
+  std::string name;
+  RoutineKind kind = RoutineKind::Procedure;
+  std::vector<Param> params;
+  const Type* result = nullptr;   // functions; the class for constructors
+  const ClassInfo* owner = nullptr;  // methods and constructors
+  std::string module;             // the plug-in that declared it; empty for the script
+  int row = 0, col = 0;
+
+  // Native routines.
+  bool isNative = false;
+  NativeFn native;
+
+  // Script routines.
+  std::unique_ptr<Stmt> body;
+  bool hasBody = false;
+  int frameSize = 0;              // value slots: Result, value parameters, locals, temporaries
+  int refCount = 0;               // var parameters
+  std::vector<int> paramSlot;     // per parameter: value slot, or ref index for var
+  std::vector<std::pair<int, const Type*>> slotTypes;  // initial value of each slot
+  bool resultAssigned = false;
+};
+
+struct Property {
+  std::string name;
+  const Type* type = nullptr;
+  bool readable = true, writable = true;
+  const ClassInfo* owner = nullptr;
+  NativeFn reader, writer;
+};
+
+struct ClassInfo {
+  std::string name;
+  const ClassInfo* parent = nullptr;
+  const Type* type = nullptr;  // the class type of its objects
+  std::unordered_map<std::string, Property*> properties;  // by lower-case name
+  std::unordered_map<std::string, Routine*> methods;      // methods and constructors
+
+  bool derivesFrom(const ClassInfo* other) const {
+    for (const ClassInfo* c = this; c != nullptr; c = c->parent)
+      if (c == other) return true;
+    return false;
+  }
+  const Property* findProperty(const std::string& lower) const;
+  Routine* findMethod(const std::string& lower) const;
+};
+
+// Everything one compile produced; the runtime executes it. Records live in deques so that
+// pointers to them stay valid while more are added.
+struct Program {
+  std::deque<Type> types;
+  std::deque<ClassInfo> classes;
+  std::deque<Routine> routines;
+  std::deque<Property> properties;
+
+  // Global scope names (lower case) after the compile.
+  std::unordered_map<std::string, const Type*> typeNames;
+
+  int globalCount = 0;
+  std::vector<std::pair<int, const Type*>> globalTypes;
+  std::vector<std::pair<int, Value>> globalInits;  // initialised variables
+  std::unique_ptr<Stmt> mainBlock;
+  std::vector<std::unique_ptr<Stmt>> ownedStatements;
+
+  // The built-in types, for quick reference.
+  const Type* tInteger = nullptr;
+  const Type* tInt64 = nullptr;
+  const Type* tCardinal = nullptr;
+  const Type* tBoolean = nullptr;
+  const Type* tChar = nullptr;
+  const Type* tReal = nullptr;
+  const Type* tString = nullptr;
+  const Type* tNil = nullptr;
+  const Type* tVoid = nullptr;
+  const ClassInfo* cObject = nullptr;
+  ClassInfo* cComponent = nullptr;
+  ClassInfo* cException = nullptr;
+};
+
+// Default value of a variable of the type (zero, empty text, nil, or a filled array).
+Value defaultValue(const Type* type);
+
+// A runtime fault: script exceptions, native exceptions and engine faults alike.
+struct ScriptError {
+  std::string message;
+  bool isException = false;  // raised by a script or a native: shown as "Exception: " + message
+  int row = 0, col = 0;
+  Value object;              // the exception object, when the script raised one
+};
+
+}  // namespace kelmo::script

@@ -1,0 +1,6 @@
+begin
+writeLn('start');
+end.
+(* output
+start
+*)
