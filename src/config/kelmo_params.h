@@ -1,6 +1,7 @@
 #pragma once
 // The one settings object of the program, with built-in defaults; the settings script
 // changes it at start-up and from the script window.
+#include <functional>
 #include <string>
 
 #include "support/component.h"
@@ -43,7 +44,8 @@ class tKELMO_Params : public TComponent {
 
 // The global parameter object; valid from start-up to program end.
 tKELMO_Params& kelmo_params();
-// Creates the global object with its defaults (replacing any earlier one: tests use this to reset).
+// Creates the global object with its defaults (replacing any earlier one: tests use this to
+// reset). kelmo_params() throws std::logic_error while there is none.
 void createGlobalParams();
 void destroyGlobalParams();
 
@@ -51,9 +53,10 @@ void destroyGlobalParams();
 extern std::string SettingsFileName;
 
 // Start-up step: creates the global object, then runs the settings script through the
-// runner that the script layer installs. On failure shows "Не удалось инициализировать
-// параметры программы" and returns false (the caller ends the process with exit code 123).
-using SettingsScriptRunner = bool (*)(const std::string& fileName);
+// runner that the script layer installs (none installed: the defaults stand). On failure
+// (false or an exception from the runner) shows "Не удалось инициализировать параметры
+// программы" and returns false; the caller ends the process with exit code 123.
+using SettingsScriptRunner = std::function<bool(const std::string& fileName)>;
 void setSettingsScriptRunner(SettingsScriptRunner runner);
 bool initialiseParameters();
 
