@@ -59,6 +59,8 @@ std::vector<Case> loadCases() {
   return cases;
 }
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class GoldenScript : public ::testing::TestWithParam<Case> {};
 
 TEST_P(GoldenScript, ProducesItsExpectedOutput) {

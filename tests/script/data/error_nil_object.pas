@@ -1,0 +1,8 @@
+var
+  c: TComponent;
+begin
+  writeLn(c.Name);
+end.
+(* error
+Access to a nil object: property 'Name' was read from nil
+*)

@@ -1,0 +1,85 @@
+// libFuzzer target: any text goes through compile and, when it compiles, execute under a
+// step budget and small memory limits. A crash, sanitizer report, hang or runaway memory
+// is a finding; compile messages and runtime error texts are the expected outcomes.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "script/script_engine.h"
+
+namespace {
+
+using namespace kelmo::script;
+
+struct Device {
+  int level = 0;
+  std::string label;
+};
+
+// A plug-in with every kind of declaration, so that fuzzed scripts reach natives too.
+class FuzzImport : public ImportPlugin {
+ public:
+  std::string name() const override { return "FuzzImport"; }
+  void compileImport(CompileContext& c) override {
+    c.declareClass("TDevice", "TComponent");
+    c.declareProperty("TDevice", "Level", "integer");
+    c.declareProperty("TDevice", "Label", "string");
+    c.declareMethod("TDevice", "Constructor create( iOwner : TComponent)");
+    c.declareMethod("TDevice", "Procedure setLevel( n : integer; limit : integer)");
+    c.declareRoutine("Function readPort( var value : WORD) : boolean");
+    c.declareRoutine("Function device : TDevice");
+  }
+  void executeImport(RuntimeBinder& b) override {
+    b.bindConstructor("TDevice", "create", [](NativeCall&) { return Value::object(std::make_shared<Device>()); });
+    b.bindPropertyReader("TDevice", "Level", [](NativeCall& c) { return Value(c.self().objectAs<Device>()->level); });
+    b.bindPropertyWriter("TDevice", "Level", [](NativeCall& c) {
+      c.self().objectAs<Device>()->level = static_cast<int>(c.arg(0).asInt());
+      return Value();
+    });
+    b.bindPropertyReader("TDevice", "Label", [](NativeCall& c) { return Value(c.self().objectAs<Device>()->label); });
+    b.bindPropertyWriter("TDevice", "Label", [](NativeCall& c) {
+      c.self().objectAs<Device>()->label = c.arg(0).asString();
+      return Value();
+    });
+    b.bindMethod("TDevice", "setLevel", [](NativeCall& c) {
+      if (c.arg(0).asInt() > c.arg(1).asInt()) throw std::runtime_error("level too high");
+      c.self().objectAs<Device>()->level = static_cast<int>(c.arg(0).asInt());
+      return Value();
+    });
+    b.bindRoutine("readPort", [](NativeCall& c) {
+      c.arg(0) = Value(0x1234);
+      return Value(true);
+    });
+    b.bindRoutine("device", [this](NativeCall&) { return Value::borrowedObject(&device_); });
+    b.bindRoutine("Sleep", [](NativeCall&) { return Value(); });
+  }
+
+ private:
+  Device device_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  ScriptEngine engine;
+  ExecutionLimits limits;
+  limits.maxSteps = 20000;
+  limits.maxCallDepth = 200;
+  limits.maxStringLength = 1 << 20;
+  limits.maxHeapBytes = 64u << 20;
+  engine.setLimits(limits);
+  engine.addPlugin(std::make_shared<FuzzImport>());
+  std::size_t written = 0;
+  engine.setOnCompile([&](CompileContext& c) {
+    c.declareRoutine("procedure writeLn(const Message: string);", [&](NativeCall& call) {
+      written += call.arg(0).text().size();
+      return Value();
+    });
+  });
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (engine.compile(text)) engine.execute();
+  for (const auto& m : engine.messages()) (void)formatMessage(m);
+  return 0;
+}
