@@ -67,6 +67,9 @@ class TFinalizer final : public ScopeItem {
   std::function<void()> proc_;
 };
 
+class ScopeHandle;
+[[nodiscard]] ScopeHandle enterScope();
+
 class TStackFrame final : public TReadSelfObject {
  public:
   TStackFrame* previousFrame() const { return previousFrame_; }
@@ -75,6 +78,7 @@ class TStackFrame final : public TReadSelfObject {
 
  private:
   friend class ScopeHandle;
+  friend ScopeHandle enterScope();
   explicit TStackFrame(TStackFrame* previous) : previousFrame_(previous) {}
   // Handles every item, last first, then makes the previous frame current. An item that
   // fails does not stop the others; the first failure is raised afterwards (see ScopeHandle).
