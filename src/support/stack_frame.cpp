@@ -12,7 +12,7 @@ thread_local TStackFrame* threadCurrentFrame = nullptr;
 }  // namespace
 
 NoScopeError::NoScopeError()
-    : std::logic_error("registerObject: no scope has been entered in this thread") {}
+    : std::logic_error("registerObject/registerFinalizer: no scope has been entered in this thread") {}
 
 void TFinalizer::finish() {
   std::function<void()> proc = std::move(proc_);
@@ -72,7 +72,10 @@ ScopeHandle enterScope() {
 TStackFrame* currentFrame() { return threadCurrentFrame; }
 
 void registerFinalizer(std::function<void()> proc) {
-  registerObject(std::make_unique<TFinalizer>(std::move(proc)));
+  TStackFrame* frame = currentFrame();
+  if (frame == nullptr) throw NoScopeError();
+  // Held as an item of its own, not as an owned object: ending the frame runs it.
+  frame->own(std::make_unique<TFinalizer>(std::move(proc)));
 }
 
 }  // namespace kelmo
