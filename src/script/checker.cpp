@@ -1161,7 +1161,7 @@ struct Checker::Impl {
           if (failed(item)) return;
           TypeKind k = item->type->kind;
           if (k == TypeKind::Char) coerce(item, p.tString);
-          else if (k != TypeKind::Ordinal && k != TypeKind::Real && k != TypeKind::String && k != TypeKind::Boolean)
+          else if (k != TypeKind::Ordinal && k != TypeKind::Real && k != TypeKind::String)
             return error(*item, "Format cannot show a value of type '" + item->type->name + "'");
           e->kids.push_back(std::move(item));
         }

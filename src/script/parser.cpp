@@ -7,7 +7,7 @@ namespace {
 struct Abort {};
 
 // Deeper nesting than this is refused so that no later stage can run out of stack.
-constexpr int kMaxNesting = 200;
+constexpr int kMaxNesting = 256;
 
 class Parser {
  public:
@@ -498,7 +498,9 @@ class Parser {
   ExprPtr simpleExpression() {
     Nest nest(*this);
     ExprPtr left = term();
+    int chain = depth_;  // a chain of operators nests the tree as deep as parentheses would
     while (at(Tok::Plus) || at(Tok::Minus) || at(Tok::Or) || at(Tok::Xor)) {
+      if (++depth_ > kMaxNesting) fail("Nesting too deep");
       const Token& op = take();
       auto e = exprNode(Op::Binary, op);
       e->syntaxOp = static_cast<int>(op.kind);
@@ -506,14 +508,17 @@ class Parser {
       e->kids.push_back(term());
       left = std::move(e);
     }
+    depth_ = chain;
     return left;
   }
 
   // term = factor {("*" | "/" | "div" | "mod" | "and" | "shl" | "shr" | "as") factor}
   ExprPtr term() {
     ExprPtr left = factor();
+    int chain = depth_;
     while (at(Tok::Star) || at(Tok::Slash) || at(Tok::Div) || at(Tok::Mod) || at(Tok::And) ||
            at(Tok::Shl) || at(Tok::Shr) || at(Tok::As)) {
+      if (++depth_ > kMaxNesting) fail("Nesting too deep");
       const Token& op = take();
       auto e = exprNode(Op::Binary, op);
       e->syntaxOp = static_cast<int>(op.kind);
@@ -521,6 +526,7 @@ class Parser {
       e->kids.push_back(factor());
       left = std::move(e);
     }
+    depth_ = chain;
     return left;
   }
 

@@ -1,0 +1,143 @@
+// Compile messages: kind, row and column of the offending token, and a text that names
+// what is wrong. One row per case: the script and every message it must produce.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "script/script_engine.h"
+
+namespace kelmo::script {
+namespace {
+
+struct MessageCase {
+  const char* name;
+  const char* script;
+  std::vector<std::string> messages;
+};
+
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<std::string> compileMessages(ScriptEngine& engine, const std::string& text) {
+  engine.compile(text);
+  std::vector<std::string> out;
+  for (const auto& m : engine.messages()) out.push_back(formatMessage(m));
+  return out;
+}
+
+class CompileMessages : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(CompileMessages, AreExact) {
+  ScriptEngine engine;
+  engine.setOnCompile([](CompileContext& c) {
+    c.declareRoutine("procedure writeLn(const Message: string);", [](NativeCall&) { return Value(); });
+  });
+  EXPECT_EQ(compileMessages(engine, GetParam().script), GetParam().messages);
+}
+
+const MessageCase kCases[] = {
+    {"EmptyText", "", {"[Error] (1:1): 'begin' expected but end of file found"}},
+    {"NoFinalDot", "begin\nend", {"[Error] (2:4): '.' expected but end of file found"}},
+    {"MissingSemicolon", "begin\n  writeLn('a')\n  writeLn('b');\nend.",
+     {"[Error] (3:3): ';' expected but identifier 'writeLn' found"}},
+    {"UnknownIdentifier", "begin\n  foo := 1;\nend.", {"[Error] (2:3): Unknown identifier 'foo'"}},
+    {"UnknownRoutine", "begin\n  writeLn(IntToStr(1));\n  Frobnicate(3);\nend.",
+     {"[Error] (3:3): Unknown identifier 'Frobnicate'"}},
+    {"IncompatibleAssignment", "var i: integer;\nbegin\n  i := 'text';\nend.",
+     {"[Error] (3:8): Incompatible types: 'integer' and 'string'"}},
+    {"DoubleToInteger", "var i: integer;\nbegin\n  i := 2.5;\nend.",
+     {"[Error] (3:8): Incompatible types: 'integer' and 'double'"}},
+    {"ConditionNotBoolean", "begin\n  if 1 then writeLn('x');\nend.",
+     {"[Error] (2:6): Type of expression must be boolean, not 'integer'"}},
+    {"PascalPrecedence", "var a, b: integer;\nbegin\n  if a > 0 and b > 0 then writeLn('x');\nend.",
+     {"[Error] (3:18): 'then' expected but '>' found"}},
+    {"WrongOperandTypes", "begin\n  writeLn('a' - 'b');\nend.",
+     {"[Error] (2:15): Incompatible types: 'char' and 'char' for operator '-'"}},
+    {"TooManyArguments", "begin\n  writeLn('a', 'b');\nend.",
+     {"[Error] (2:16): Too many actual parameters for 'writeLn'"}},
+    {"NotEnoughArguments", "begin\n  writeLn(Copy('abc', 1));\nend.",
+     {"[Error] (2:11): Not enough actual parameters for 'Copy'"}},
+    {"VarParameterNeedsVariable", "procedure P(var x: integer); begin x := 1; end;\nbegin\n  P(3);\nend.",
+     {"[Error] (3:5): Variable required for var parameter 'x'"}},
+    {"AssignToConstParameter", "procedure P(const x: integer);\nbegin\n  x := 1;\nend;\nbegin P(1); end.",
+     {"[Error] (3:3): Left side cannot be assigned to: 'x' is a constant parameter"}},
+    {"AssignToConstant", "const N = 3;\nbegin\n  N := 4;\nend.", {"[Error] (3:3): Left side cannot be assigned to"}},
+    {"BreakOutsideLoop", "begin\n  Break;\nend.", {"[Error] (2:3): BREAK or CONTINUE outside of loop"}},
+    {"DuplicateIdentifier", "var a: integer;\n    a: string;\nbegin end.", {"[Error] (2:5): Duplicate identifier 'a'"}},
+    {"UnknownType", "var a: TWidget;\nbegin end.", {"[Error] (1:8): Unknown type 'TWidget'"}},
+    {"UnknownMember", "var c: TComponent;\nbegin\n  c.Colour := 1;\nend.",
+     {"[Error] (3:5): Unknown member 'Colour' of class 'TComponent'"}},
+    {"ProcedureAsValue", "procedure P; begin end;\nvar i: integer;\nbegin\n  i := P;\nend.",
+     {"[Error] (4:8): Procedure 'P' has no value and cannot be used in an expression"}},
+    {"ExpressionAsStatement", "begin\n  1 + 2;\nend.", {"[Error] (2:3): statement expected but '1' found"}},
+    {"EqualsInsteadOfAssign", "var i: integer;\nbegin\n  i = 1;\nend.", {"[Error] (3:5): ':=' expected but '=' found"}},
+    {"UnterminatedString", "begin\n  writeLn('abc);\nend.", {"[Error] (2:11): Unterminated string"}},
+    {"UnterminatedComment", "begin\n { never closed\nend.", {"[Error] (2:2): Unterminated comment"}},
+    {"IllegalCharacter", "begin\n  ?\nend.", {"[Error] (2:3): Illegal character '?'"}},
+    {"IntegerTooLarge", "begin\n  writeLn(IntToStr(99999999999999999999));\nend.",
+     {"[Error] (2:20): Integer constant too large"}},
+    {"DuplicateCaseLabel", "var i: integer;\nbegin\n  case i of\n    1: ;\n    0..2: ;\n  end;\nend.",
+     {"[Error] (5:5): Duplicate case label"}},
+    {"RaiseWithoutException", "begin\n  raise;\nend.",
+     {"[Error] (2:3): 'raise' without an exception is allowed only in an exception handler"}},
+    {"ForOverDouble", "var x: double;\nbegin\n  for x := 1 to 2 do ;\nend.",
+     {"[Error] (3:7): For loop control variable must be a simple variable of ordinal type"}},
+    {"NestingTooDeep", "begin\n  writeLn(IntToStr(((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+                       "((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((1"
+                       "))));\nend.",
+     {"[Error] (2:104): Nesting too deep"}},
+    {"HintAndWarning",
+     "function F: integer;\nvar unused: integer;\nbegin\nend;\nbegin\n  writeLn(IntToStr(F));\nend.",
+     {"[Hint] (2:5): Variable 'unused' is declared but never used",
+      "[Warning] (1:10): Return value of function 'F' might be undefined"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, CompileMessages, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.name); });
+
+TEST(CompileMessagesTest, CompileSucceedsOnlyWithoutErrors) {
+  ScriptEngine engine;
+  EXPECT_TRUE(engine.compile("var unused: integer;\nbegin\nend."));
+  EXPECT_FALSE(engine.compile("begin\n  x := 1;\nend."));
+  EXPECT_FALSE(engine.execute()) << "a failed compile leaves nothing to run";
+  EXPECT_FALSE(engine.errorText().empty());
+}
+
+std::string chain(int terms) {
+  std::string s = "var i: integer;\nbegin\n  i := 1";
+  for (int k = 1; k < terms; ++k) s += k % 2 ? "+1" : "*1";
+  return s + ";\nend.";
+}
+
+TEST(CompileMessagesTest, LongOperatorChainsAreBoundedLikeNesting) {
+  ScriptEngine engine;
+  EXPECT_TRUE(engine.compile(chain(100)));
+  EXPECT_TRUE(engine.execute()) << engine.errorText();
+  auto messages = compileMessages(engine, chain(5000));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Nesting too deep"), std::string::npos) << messages[0];
+}
+
+TEST(CompileMessagesTest, FormatNamesKindModuleRowAndColumn) {
+  EXPECT_EQ(formatMessage({MessageKind::Error, "", 3, 5, "Unknown identifier 'foo'"}),
+            "[Error] (3:5): Unknown identifier 'foo'");
+  EXPECT_EQ(formatMessage({MessageKind::Hint, "uPSI_Thing", 1, 2, "text"}), "[Hint] uPSI_Thing(1:2): text");
+  EXPECT_EQ(formatMessage({MessageKind::Warning, "", 10, 20, "w"}), "[Warning] (10:20): w");
+}
+
+TEST(CompileMessagesTest, IdentifiersAndKeywordsIgnoreCase) {
+  ScriptEngine engine;
+  std::vector<std::string> out;
+  engine.setOnCompile([&](CompileContext& c) {
+    c.declareRoutine("procedure writeLn(const Message: string);", [&](NativeCall& call) {
+      out.push_back(call.arg(0).asString());
+      return Value();
+    });
+  });
+  ASSERT_TRUE(engine.compile("VAR Count: INTEGER;\nBEGIN\n  count := 2;\n  WRITELN(inttostr(COUNT));\nEnD."));
+  ASSERT_TRUE(engine.execute()) << engine.errorText();
+  EXPECT_EQ(out, std::vector<std::string>{"2"});
+}
+
+}  // namespace
+}  // namespace kelmo::script
