@@ -1,0 +1,48 @@
+#include "app/screenless_script_window.h"
+
+#include <cstdio>
+
+#include "app/settings_file.h"
+
+namespace kelmo {
+
+ScreenlessScriptWindow::Reporting ScreenlessScriptWindow::writeToStandardError() {
+  Reporting reporting;
+  reporting.onShow = [](const std::vector<std::string>& pane) {
+    for (const std::string& line : pane) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+  };
+  return reporting;
+}
+
+ScreenlessScriptWindow::ScreenlessScriptWindow(Reporting reporting) : reporting_(std::move(reporting)) {}
+
+void ScreenlessScriptWindow::loadFile(const std::string& fileName) {
+  fileName_ = fileName;
+  editorLines_ = readScriptFile(fileName);
+}
+
+bool ScreenlessScriptWindow::compileAndRun() { return runner_.compileAndRun(joinScriptLines(editorLines_)); }
+
+bool ScreenlessScriptWindow::showModal() {
+  runner_.clearRunSucceeded();
+  if (reporting_.onShow) reporting_.onShow(outputLines_);
+  return runner_.runSucceeded();
+}
+
+void ScreenlessScriptWindow::addOutput(const std::string& entry) {
+  for (std::string& line : paneLines(entry)) {
+    if (reporting_.onLine) reporting_.onLine(line);
+    outputLines_.push_back(std::move(line));
+  }
+}
+
+void ScreenlessScriptWindow::showScriptMessage(const std::string& text) {
+  if (reporting_.onMessage) {
+    reporting_.onMessage(text);
+  } else {
+    ScriptOutput::showScriptMessage(text);
+  }
+}
+
+}  // namespace kelmo

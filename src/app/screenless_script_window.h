@@ -1,0 +1,52 @@
+#pragma once
+// A script window without a screen, for the headless program and kelmo --run-script: the
+// editor and the output pane are lists of lines, and "showing" it hands the output pane to
+// whoever can report it, since nobody can edit and run the script there.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/run_script_file.h"
+#include "app/script_runner.h"
+
+namespace kelmo {
+
+class ScreenlessScriptWindow final : public ScriptWindow, private ScriptOutput {
+ public:
+  struct Reporting {
+    // Each output line as soon as it is added.
+    std::function<void(const std::string& line)> onLine;
+    // showMessage of a script; none: the message box.
+    std::function<void(const std::string& text)> onMessage;
+    // Showing the window: the output pane as it stands.
+    std::function<void(const std::vector<std::string>& pane)> onShow;
+  };
+  // Shown, the window writes its output pane to standard error.
+  static Reporting writeToStandardError();
+
+  explicit ScreenlessScriptWindow(Reporting reporting);
+
+  void loadFile(const std::string& fileName) override;
+  bool compileAndRun() override;
+  // Nobody can correct the script here: reports the pane and returns false.
+  bool showModal() override;
+  void writeLn(const std::string& text) override { addOutput(text); }
+
+  const std::string& fileName() const { return fileName_; }
+  const std::vector<std::string>& editorLines() const { return editorLines_; }
+  void setEditorLines(std::vector<std::string> lines) { editorLines_ = std::move(lines); }
+  const std::vector<std::string>& outputLines() const { return outputLines_; }
+
+ private:
+  void clearOutput() override { outputLines_.clear(); }
+  void addOutput(const std::string& entry) override;
+  void showScriptMessage(const std::string& text) override;
+
+  Reporting reporting_;
+  ScriptRunner runner_{*this};
+  std::string fileName_;
+  std::vector<std::string> editorLines_;
+  std::vector<std::string> outputLines_;
+};
+
+}  // namespace kelmo

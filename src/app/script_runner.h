@@ -1,0 +1,64 @@
+#pragma once
+// The script engine of a script window (PSScript1) with the window's plug-in list, and the
+// compile-and-run that fills the window's output pane.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/script_engine.h"
+
+namespace kelmo {
+
+// What a script run writes to: the output pane and the message box of showMessage.
+class ScriptOutput {
+ public:
+  virtual ~ScriptOutput() = default;
+  virtual void clearOutput() = 0;
+  // Adds one entry as a memo adds a line: an entry holding CR LF shows as several lines,
+  // and one ending in CR LF leaves an empty line after it.
+  virtual void addOutput(const std::string& entry) = 0;
+  // showMessage of a script: a plain box with an OK button, by default.
+  virtual void showScriptMessage(const std::string& text);
+};
+
+// The plug-ins a script window offers, in order: the parameter plug-in and the module I/O
+// plug-in (the engine's own standard declarations, TObject and TComponent among them, come
+// first by themselves). Nothing that loads libraries or creates windows.
+std::vector<std::shared_ptr<script::ImportPlugin>> scriptWindowPlugins();
+
+class ScriptRunner {
+ public:
+  // The output must outlive the runner.
+  explicit ScriptRunner(ScriptOutput& output);
+
+  // Compiles scriptText and, when that succeeds, executes it, writing the texts of a run to
+  // the output. Returns the run-succeeded flag.
+  bool compileAndRun(std::string_view scriptText);
+
+  bool runSucceeded() const { return runSucceeded_; }
+  void clearRunSucceeded() { runSucceeded_ = false; }
+  // The compiler messages of the last compile, and the first error among them.
+  const std::vector<script::CompilerMessage>& messages() const { return engine_.messages(); }
+  std::optional<script::CompilerMessage> firstCompileError() const;
+
+  script::ScriptEngine& engine() { return engine_; }
+
+ private:
+  ScriptOutput& output_;
+  script::ScriptEngine engine_;
+  bool runSucceeded_ = false;
+};
+
+// The lines an output entry shows as: split at CR LF, LF or CR; a break at the end leaves an
+// empty last line.
+std::vector<std::string> paneLines(std::string_view entry);
+
+// The exact texts of a run.
+inline constexpr const char* kCompiledScript = "Compiled Script: ";
+inline constexpr const char* kSuccesfullyCompiled = "Succesfully compiled";
+inline constexpr const char* kSuccesfullyExecuted = "Succesfully Executed";
+inline constexpr const char* kErrorWhileExecuting = "Error while executing script: ";
+
+}  // namespace kelmo

@@ -1,0 +1,102 @@
+#include "app/settings_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <utility>
+
+#include "platform/cp1251.h"
+
+namespace kelmo {
+
+namespace {
+
+[[noreturn]] void fail(const char* action, const std::string& fileName, int error) {
+  throw SettingsFileError(std::string(action) + " \"" + fileName + "\": " + std::strerror(error));
+}
+
+// Closes the descriptor when the scope ends, whichever way.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now and reports the result: a write may fail only at close.
+  int close() { return ::close(std::exchange(fd_, -1)); }
+
+ private:
+  int fd_;
+};
+
+constexpr const char* kCannotRead = "Не удалось прочитать файл";
+constexpr const char* kCannotWrite = "Не удалось записать файл";
+
+}  // namespace
+
+std::vector<std::string> splitScriptLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string joinScriptLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::vector<std::string> readScriptFile(const std::string& fileName) {
+  FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) fail(kCannotRead, fileName, errno);
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) fail(kCannotRead, fileName, errno);
+  if (S_ISDIR(info.st_mode)) fail(kCannotRead, fileName, EISDIR);
+
+  std::string bytes;
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(kCannotRead, fileName, errno);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return splitScriptLines(cp1251ToUtf8(bytes));
+}
+
+void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines) {
+  const std::string bytes = utf8ToCp1251(joinScriptLines(lines));
+  FileDescriptor file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (file.get() < 0) fail(kCannotWrite, fileName, errno);
+  std::size_t written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(kCannotWrite, fileName, errno);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (file.close() != 0) fail(kCannotWrite, fileName, errno);
+}
+
+}  // namespace kelmo
