@@ -1,0 +1,101 @@
+#include "discharge/discharge_thread.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "discharge/report_result.h"
+#include "platform/debug_output.h"
+
+namespace kelmo {
+
+DischargeThread::DischargeThread(SoundStreams& streams, AutoResetEvent& inputEvent,
+                                 AutoResetEvent& outputEvent, DischargeRings& rings,
+                                 const std::atomic<bool>& stopDischarge)
+    : streams_(streams),
+      inputEvent_(inputEvent),
+      outputEvent_(outputEvent),
+      rings_(rings),
+      stopDischarge_(stopDischarge) {}
+
+void DischargeThread::run() {
+  queueInputRing();
+  streams_.startInput();
+  for (;;) {
+    switch (AutoResetEvent::waitAny(inputEvent_, outputEvent_)) {
+      case 0:
+        inputWakeUp();
+        break;
+      case 1:
+        debugOutput("out");
+        writeWhenFilled();
+        break;
+      default:
+        debugOutput("Assertion failure");
+        std::abort();
+    }
+    if (stopDischarge_.load()) break;
+  }
+  shutDown();
+}
+
+void DischargeThread::queueInputRing() {
+  for (int slot = 0; slot < kRingBlocks; ++slot) {
+    if (reportResult("waveInAddBuffer", streams_.addInput(rings_.input.block(slot))) == kSoundOk) {
+      queuedInputs_.push_back(slot);
+    }
+  }
+}
+
+void DischargeThread::takeCompletedInputs() {
+  // Blocks come back in the order queued, so the completed ones are at the front.
+  while (!queuedInputs_.empty() && rings_.input.block(queuedInputs_.front()).done()) {
+    queuedInputs_.pop_front();
+    ++completedInputs_;
+  }
+}
+
+void DischargeThread::inputWakeUp() {
+  // The wake-up that the opening of the input stream causes synthesizes a block of its
+  // own, so synthesis stays one step ahead of completed input blocks. When completions
+  // were merged into one wake-up, each of them gets its step, in order, so the input
+  // blocks keep being queued again and recording cannot run dry.
+  takeCompletedInputs();
+  do {
+    synthesizeNext();
+    writeWhenFilled();
+  } while (counter_ < completedInputs_ + 1);
+}
+
+void DischargeThread::synthesizeNext() {
+  debugOutput("in" + std::to_string(k_));
+  synthesizeBlock(rings_.output.samples(k_), counter_);
+  counter_ += 1;
+  filled_ += 1;
+  pending_ += 1;
+  nextSlot(k_);
+  if (pending_ > 3) {
+    const int slot = (k_ + pending_) % kRingBlocks;
+    const unsigned result = streams_.addInput(rings_.input.block(slot));
+    if (result == kSoundOk) queuedInputs_.push_back(slot);
+    reportResult("waveInAddBuffer " + std::to_string(k_), result);
+    pending_ -= 1;
+  }
+}
+
+void DischargeThread::writeWhenFilled() {
+  debugOutput(std::to_string(filled_));
+  if (filled_ > 3) {
+    filled_ -= 1;
+    reportResult("waveOutWrite 1", streams_.writeOutput(rings_.output.block(w_)));
+    nextSlot(w_);
+  }
+}
+
+void DischargeThread::shutDown() {
+  streams_.resetInput();
+  streams_.resetOutput();
+  streams_.closeInput();
+  streams_.closeOutput();
+}
+
+}  // namespace kelmo
