@@ -10,11 +10,14 @@
 #include "app/headless.h"
 #define KELMO_HAVE_HEADLESS 1
 #endif
+#include "app/run_script_command.h"
+#include "app/script_startup.h"
 #include "app/window/version.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
 
+#include "app/window/script_window_install.h"
 #include "app/window/windowed_program.h"
 #endif
 
@@ -29,6 +32,10 @@ void printUsage(std::FILE* out) {
                "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
                "F3 edits the settings script kelmo.ini of the current folder).\n"
                "\n"
+               "  --run-script FILE                compile and run a settings script against the\n"
+               "                                   default settings, without a window; prints\n"
+               "                                   what the script window would show; exit\n"
+               "                                   code 0 when it ran, 1 when it did not\n"
                "  --headless [--duration SECONDS]  run one test run without a window, console\n"
                "                                   lines on standard output; it stops after\n"
                "                                   SECONDS or at Ctrl-C\n"
@@ -53,6 +60,7 @@ struct CommandLine {
   bool version = false;
   bool headless = false;
   std::optional<double> duration;
+  std::optional<std::string> runScript;
   std::vector<std::string> unknown;
   std::string error;
 };
@@ -78,9 +86,13 @@ CommandLine parseCommandLine(int argc, char** argv) {
         line.error = "--duration needs a positive number of seconds, not '" + std::string(args[i]) + "'";
         break;
       }
-    }
-    // --run-script FILE is recognised here by the script layer.
-    else {
+    } else if (arg == "--run-script") {
+      if (i + 1 == args.size()) {
+        line.error = "--run-script needs a file name";
+        break;
+      }
+      line.runScript = std::string(args[++i]);
+    } else {
       line.unknown.emplace_back(arg);
     }
   }
@@ -104,9 +116,15 @@ int main(int argc, char** argv) {
   }
   if (!line.error.empty()) return usageError(line.error);
 
+  if (line.runScript) {
+    if (line.headless || !line.unknown.empty()) return usageError("--run-script takes no other options");
+    return kelmo::runScriptCommand(*line.runScript);
+  }
+
   if (line.headless) {
     if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
 #ifdef KELMO_HAVE_HEADLESS
+    kelmo::installScreenlessScripts();
     return kelmo::runHeadless(line.duration);
 #else
     return usageError("this build has no headless mode yet");
@@ -118,6 +136,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const CommandLine rest = parseCommandLine(argc, argv);
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
+  kelmo::installScriptWindow();
   return kelmo::runWindowedProgram(app);
 #else
   return usageError("this build has no window; use --headless");

@@ -1,0 +1,206 @@
+#include "app/window/script_window.h"
+
+#include <QFont>
+#include <algorithm>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <Qsci/qscilexerpascal.h>
+#include <Qsci/qsciscintilla.h>
+
+#include "app/settings_file.h"
+#include "app/window/version.h"
+#include "platform/message_box.h"
+
+namespace kelmo {
+
+namespace {
+
+constexpr int kKeyF9 = 120;
+// Ctrl with any of these saves. 83 is the S key. 115, 219 and 251 are what the S key
+// gives as a character code in other cases and layouts ('s', 'Ы', 'ы' in Windows-1251),
+// but as key codes they are F4, '[' (the key that types 'Х' on the Russian layout) and
+// Zoom, and those keys save as well.
+constexpr int kSaveKeyCodes[] = {83, 115, 219, 251};
+
+// The Windows key code of a Qt key, for the keys this window looks at; 0 for others.
+// The S key of the Russian layout (Qt reports 'Ы') is the S key, as Windows reports it.
+// Qt reports a Cyrillic letter key by the upper-case letter's code point.
+constexpr int kQtKeyCyrillicYeru = 0x042B;  // 'Ы', the S key
+constexpr int kQtKeyCyrillicHa = 0x0425;    // 'Х', the '[' key
+
+int windowsKeyCode(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_F9:
+      return kKeyF9;
+    case Qt::Key_S:
+    case kQtKeyCyrillicYeru:
+      return 83;
+    case Qt::Key_F4:
+      return 115;
+    case Qt::Key_BracketLeft:
+    case kQtKeyCyrillicHa:
+      return 219;
+    case Qt::Key_Zoom:
+      return 251;
+    default:
+      return 0;
+  }
+}
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+TfmScripter::TfmScripter(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("fmScripter"));
+  setWindowTitle(QStringLiteral("fmScripter"));
+  setFont(QFont(QStringLiteral("Tahoma"), 8));
+  setFixedSize(402, 546);
+  move(325, 245);
+
+  Label1_ = new QLabel(QStringLiteral("F9 - выполнить скрипт; Ctrl-S - сохранить файл"), this);
+  Label1_->setObjectName(QStringLiteral("Label1"));
+  Label1_->move(4, 0);
+  Label1_->adjustSize();
+
+  memo1_ = new QsciScintilla(this);
+  memo1_->setObjectName(QStringLiteral("memo1"));
+  memo1_->setGeometry(0, 16, 401, 337);
+  memo1_->setUtf8(true);
+  memo1_->setEolMode(QsciScintilla::EolWindows);
+  auto* lexer = new QsciLexerPascal(memo1_);
+  memo1_->setLexer(lexer);
+  memo1_->setMarginType(0, QsciScintilla::NumberMargin);
+  memo1_->setMarginLineNumbers(0, true);
+  memo1_->setMarginWidth(0, QStringLiteral("0000"));
+  memo1_->markerDefine(QsciScintilla::Background, kErrorMarker);
+  memo1_->setMarkerBackgroundColor(QColor(255, 200, 200), kErrorMarker);
+  connect(memo1_, &QsciScintilla::textChanged, this, &TfmScripter::memo1Change);
+
+  Memo2_ = new QPlainTextEdit(this);
+  Memo2_->setObjectName(QStringLiteral("Memo2"));
+  Memo2_->setGeometry(0, 359, 401, 146);
+  Memo2_->setReadOnly(true);
+
+  memo1_->installEventFilter(this);
+  Memo2_->installEventFilter(this);
+}
+
+TfmScripter::~TfmScripter() = default;
+
+void TfmScripter::loadFile(const std::string& fileName) {
+  fileName_ = fileName;
+  QString text;
+  for (const std::string& line : readScriptFile(fileName)) text += fromUtf8(line) + QStringLiteral("\r\n");
+  memo1_->setText(text);
+  // Loading changed the text; only the operator's changes count.
+  modified_ = false;
+}
+
+std::vector<std::string> TfmScripter::editorLines() const {
+  const QByteArray text = memo1_->text().toUtf8();
+  return splitScriptLines(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+}
+
+bool TfmScripter::compileAndRun() {
+  memo1_->markerDeleteAll(kErrorMarker);
+  const bool ok = runner_.compileAndRun(joinScriptLines(editorLines()));
+  if (!ok && runner_.firstCompileError()) showFirstCompileError();
+  return ok;
+}
+
+void TfmScripter::showFirstCompileError() {
+  const script::CompilerMessage error = *runner_.firstCompileError();
+  // Errors in a plug-in's declarations have no place in the editor.
+  if (!error.module.empty() || error.row < 1) return;
+  const int line = error.row - 1;
+  // The engine counts columns in bytes of the UTF-8 text, the editor in characters.
+  const QByteArray lineBytes = memo1_->text(line).toUtf8();
+  const int index = static_cast<int>(QString::fromUtf8(lineBytes.left(std::max(error.col - 1, 0))).size());
+  memo1_->setCursorPosition(line, index);
+  memo1_->markerAdd(line, kErrorMarker);
+  memo1_->ensureLineVisible(line);
+}
+
+bool TfmScripter::showModal() {
+  runner_.clearRunSucceeded();
+  exec();
+  return runner_.runSucceeded();
+}
+
+void TfmScripter::writeLn(const std::string& text) { addOutput(text); }
+
+void TfmScripter::clearOutput() { Memo2_->clear(); }
+
+void TfmScripter::addOutput(const std::string& entry) {
+  for (const std::string& line : paneLines(entry)) Memo2_->appendPlainText(fromUtf8(line));
+}
+
+void TfmScripter::saveFile() {
+  writeScriptFile(fileName_, editorLines());
+  modified_ = false;
+}
+
+void TfmScripter::saveFromKeyboard() {
+  try {
+    saveFile();
+  } catch (const SettingsFileError& error) {
+    showMessageBox({kProgramName, error.what(), BoxIcon::Error, BoxButtons::Ok});
+    return;
+  }
+  writeLn(fileName_ + " saved");
+}
+
+void TfmScripter::FormKeyDown(const QKeyEvent& e) {
+  const Qt::KeyboardModifiers mods = e.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  const int key = windowsKeyCode(e.key());
+  if (key == kKeyF9 && mods == Qt::NoModifier) {
+    compileAndRun();
+    return;
+  }
+  if (mods == Qt::ControlModifier && key != 0 && std::find(std::begin(kSaveKeyCodes), std::end(kSaveKeyCodes), key) != std::end(kSaveKeyCodes)) {
+    saveFromKeyboard();
+  }
+}
+
+bool TfmScripter::eventFilter(QObject* watched, QEvent* e) {
+  if ((watched == memo1_ || watched == Memo2_) && e->type() == QEvent::KeyPress) {
+    FormKeyDown(static_cast<const QKeyEvent&>(*e));
+  }
+  return QDialog::eventFilter(watched, e);  // the key goes on to the editor as usual
+}
+
+void TfmScripter::keyPressEvent(QKeyEvent* e) {
+  FormKeyDown(*e);
+  // Esc is not a close command here (the window has no Cancel button).
+  if (e->key() == Qt::Key_Escape) {
+    e->accept();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}
+
+void TfmScripter::reject() {
+  if (FormCloseQuery()) QDialog::reject();
+}
+
+bool TfmScripter::FormCloseQuery() {
+  if (!modified_) return true;
+  switch (showMessageBox({"kelmo", "Сохранить файл?", BoxIcon::Question, BoxButtons::YesNoCancel})) {
+    case BoxAnswer::Yes:
+      try {
+        saveFile();
+      } catch (const SettingsFileError& error) {
+        showMessageBox({kProgramName, error.what(), BoxIcon::Error, BoxButtons::Ok});
+        return false;
+      }
+      return true;
+    case BoxAnswer::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace kelmo

@@ -1,0 +1,71 @@
+#pragma once
+// The settings script window: an editor for the script, a read-only output pane and a key
+// hint. F9 compiles and runs the editor text against the live parameter object, Ctrl-S
+// saves it; closing with unsaved changes asks whether to save.
+#include <QDialog>
+#include <vector>
+#include <string>
+
+#include "app/run_script_file.h"
+#include "app/script_runner.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QsciScintilla;
+
+namespace kelmo {
+
+class TfmScripter final : public QDialog, public ScriptWindow, private ScriptOutput {
+  Q_OBJECT
+
+ public:
+  // The marker that shows the line of the first compile error.
+  static constexpr int kErrorMarker = 1;
+
+  explicit TfmScripter(QWidget* parent = nullptr);
+  ~TfmScripter() override;
+
+  // ScriptWindow
+  void loadFile(const std::string& fileName) override;
+  bool compileAndRun() override;
+  bool showModal() override;
+  void writeLn(const std::string& text) override;
+
+  // Writes the editor lines to the file and clears the modified flag; throws
+  // SettingsFileError and leaves the flag set when the file cannot be written.
+  void saveFile();
+
+  const std::string& fileName() const { return fileName_; }
+  bool modified() const { return modified_; }
+  bool runSucceeded() const { return runner_.runSucceeded(); }
+  QsciScintilla* memo1() const { return memo1_; }
+  QPlainTextEdit* Memo2() const { return Memo2_; }
+  QLabel* Label1() const { return Label1_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  // Every way of closing the window (title bar, its key, Esc) passes the close query.
+  void reject() override;
+
+ private:
+  // ScriptOutput: Memo2.
+  void clearOutput() override;
+  void addOutput(const std::string& entry) override;
+
+  void FormKeyDown(const QKeyEvent& e);
+  bool FormCloseQuery();
+  void memo1Change() { modified_ = true; }
+  void saveFromKeyboard();
+  void showFirstCompileError();
+  std::vector<std::string> editorLines() const;
+
+  QLabel* Label1_ = nullptr;
+  QsciScintilla* memo1_ = nullptr;
+  QPlainTextEdit* Memo2_ = nullptr;
+  ScriptRunner runner_{*this};  // PSScript1 and its plug-ins
+  std::string fileName_;
+  bool modified_ = false;
+};
+
+}  // namespace kelmo
