@@ -27,7 +27,7 @@ void DischargeThread::run() {
         break;
       case 1:
         debugOutput("out");
-        writeWhenFilled();
+        writeWhenFilled(true);
         break;
       default:
         debugOutput("Assertion failure");
@@ -62,7 +62,7 @@ void DischargeThread::inputWakeUp() {
   takeCompletedInputs();
   do {
     synthesizeNext();
-    writeWhenFilled();
+    writeWhenFilled(counter_ >= completedInputs_ + 1);
   } while (counter_ < completedInputs_ + 1);
 }
 
@@ -82,12 +82,28 @@ void DischargeThread::synthesizeNext() {
   }
 }
 
-void DischargeThread::writeWhenFilled() {
+void DischargeThread::writeWhenFilled(bool lastStep) {
   debugOutput(std::to_string(filled_));
   if (filled_ > 3) {
     filled_ -= 1;
-    reportResult("waveOutWrite 1", streams_.writeOutput(rings_.output.block(w_)));
+    // A block is on time only at the wake-up's last step and when the device has played
+    // every block written before; otherwise its turn has passed. Playing it anyway would
+    // put every later block behind and let synthesis overwrite blocks not yet played.
+    takePlayedOutputs();
+    if (lastStep && writtenOutputs_.empty()) {
+      const unsigned result = streams_.writeOutput(rings_.output.block(w_));
+      if (result == kSoundOk) writtenOutputs_.push_back(w_);
+      reportResult("waveOutWrite 1", result);
+    } else {
+      debugOutput("waveOutWrite skipped: block " + std::to_string(w_) + " is late");
+    }
     nextSlot(w_);
+  }
+}
+
+void DischargeThread::takePlayedOutputs() {
+  while (!writtenOutputs_.empty() && rings_.output.block(writtenOutputs_.front()).done()) {
+    writtenOutputs_.pop_front();
   }
 }
 

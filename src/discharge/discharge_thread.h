@@ -24,7 +24,8 @@ class DischargeThread {
   void takeCompletedInputs();
   void inputWakeUp();
   void synthesizeNext();
-  void writeWhenFilled();
+  void writeWhenFilled(bool lastStep);
+  void takePlayedOutputs();
   void shutDown();
 
   SoundStreams& streams_;
@@ -41,6 +42,8 @@ class DischargeThread {
   // Input slots queued and not yet seen completed, oldest first.
   std::deque<int> queuedInputs_;
   std::uint64_t completedInputs_ = 0;
+  // Output slots written and not yet seen played, oldest first.
+  std::deque<int> writtenOutputs_;
 };
 
 }  // namespace kelmo

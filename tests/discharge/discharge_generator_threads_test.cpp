@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <thread>
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "config/kelmo_params.h"
+#include "discharge/asymm_audio_control.h"
+#include "discharge/discharge_pattern.h"
+#include "discharge/sound_choice.h"
+#include "discharge/virtual_sound.h"
+#include "platform/debug_output.h"
+
+namespace kelmo {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+using Samples = std::vector<std::int16_t>;
+
+constexpr auto kPatience = 10s;  // generous: the generator needs microseconds per step
+
+// The debug output as a list the test can wait on.
+class DebugLines {
+ public:
+  DebugLines() {
+    captureDebugOutput([this](const std::string& text) {
+      std::lock_guard lock(mutex_);
+      lines_.push_back(text);
+      changed_.notify_all();
+    });
+  }
+  ~DebugLines() { captureDebugOutput({}); }
+
+  // Waits until `count` lines have arrived; returns them all.
+  Lines waitFor(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, kPatience, [&] { return lines_.size() >= count; });
+    return lines_;
+  }
+  // Waits until the lines satisfy `done`; returns them.
+  template <class Done>
+  Lines waitUntil(Done done) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, kPatience, [&] { return done(lines_); });
+    return lines_;
+  }
+  Lines all() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+  std::size_t size() {
+    std::lock_guard lock(mutex_);
+    return lines_.size();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Lines lines_;
+};
+
+// Everything the device played, cycle by cycle.
+class PlayedTape {
+ public:
+  void attach(VirtualSound& sound) {
+    sound.setPlayedTap([this](std::span<const std::int16_t> s) {
+      std::lock_guard lock(mutex_);
+      samples_.insert(samples_.end(), s.begin(), s.end());
+    });
+  }
+  Samples samples() {
+    std::lock_guard lock(mutex_);
+    return samples_;
+  }
+
+ private:
+  std::mutex mutex_;
+  Samples samples_;
+};
+
+Samples block(std::uint64_t counter, const DischargePattern& pattern) {
+  Samples b(kDischargeBlockSamples);
+  synthesizeBlock(std::span<std::int16_t, kDischargeBlockSamples>(b), counter, pattern);
+  return b;
+}
+
+Samples cycleOf(const Samples& tape, std::size_t cycle) {
+  return Samples(tape.begin() + static_cast<std::ptrdiff_t>(cycle * kDischargeBlockSamples),
+                 tape.begin() + static_cast<std::ptrdiff_t>((cycle + 1) * kDischargeBlockSamples));
+}
+
+// The generator on a virtual device whose cycles the test runs itself.
+class DischargeGenerator : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    createGlobalParams();
+    setSoundStreamsFactory([this] {
+      ++opened_;
+      sound_ = std::make_shared<VirtualSound>(VirtualSound::Options{VirtualSound::Pacing::manual, {}});
+      tape_.attach(*sound_);
+      return sound_;
+    });
+  }
+  void TearDown() override {
+    stopAndWaitClosed();
+    setSoundStreamsFactory({});
+    destroyGlobalParams();
+  }
+
+  // Starts the generator and waits for the lines of its first two wake-ups.
+  void start() {
+    startAsymmetricDischarge();
+    const Lines all = lines_.waitUntil([](const Lines& l) { return endsWithStartLines(l); });
+    ASSERT_TRUE(endsWithStartLines(all));
+    expectedLines_ = all.size();
+    cycles_ = 0;
+  }
+  // One device cycle, then waits until the generator has handled it completely.
+  Lines cycle() {
+    sound_->advance();
+    ++cycles_;
+    expectedLines_ += cycles_ <= 2 ? 2 : cycles_ == 3 ? 4 : 6;
+    return lines_.waitFor(expectedLines_);
+  }
+  void cycles(int n) {
+    for (int i = 0; i < n; ++i) cycle();
+  }
+  static Lines startLines() {
+    Lines expected(6, "waveInAddBuffer succeeded");
+    // The openings of both streams wake the thread before any block completes.
+    for (const char* l : {"in0", "1", "out", "1"}) expected.push_back(l);
+    return expected;
+  }
+  static bool endsWithStartLines(const Lines& l) {
+    const auto n = static_cast<std::ptrdiff_t>(startLines().size());
+    return l.size() >= startLines().size() && Lines(l.end() - n, l.end()) == startLines();
+  }
+  // The generator sees the stop at its next wake-up and closes the device.
+  void stopAndWaitClosed() {
+    stopAsymmetricDischarge();
+    if (!sound_) return;
+    sound_->advance();  // harmless when the device has closed already
+    ASSERT_TRUE(sound_->waitClosed(kPatience));
+  }
+  DischargePattern rigPattern() { return currentDischargePattern(); }
+
+  DebugLines lines_;
+  PlayedTape tape_;
+  std::shared_ptr<VirtualSound> sound_;
+  int opened_ = 0;
+  std::size_t expectedLines_ = 0;
+  int cycles_ = 0;
+};
+
+TEST_F(DischargeGenerator, StartWritesTheDebugLinesOfTheFirstWakeUps) {
+  startAsymmetricDischarge();
+  Lines expected = startLines();
+  EXPECT_EQ(lines_.waitFor(expected.size()), expected);
+  const std::vector<std::vector<const char*>> perCycle = {
+      {"in1", "2"},
+      {"in2", "3"},
+      {"in3", "waveInAddBuffer 4 succeeded", "4", "waveOutWrite 1 succeeded"},
+      // From now on each cycle also plays a block: its output wake-up follows.
+      {"in4", "waveInAddBuffer 5 succeeded", "4", "waveOutWrite 1 succeeded", "out", "3"},
+      {"in5", "waveInAddBuffer 0 succeeded", "4", "waveOutWrite 1 succeeded", "out", "3"},
+      {"in0", "waveInAddBuffer 1 succeeded", "4", "waveOutWrite 1 succeeded", "out", "3"},
+  };
+  for (const auto& lines : perCycle) {
+    expected.insert(expected.end(), lines.begin(), lines.end());
+    sound_->advance();
+    EXPECT_EQ(lines_.waitFor(expected.size()), expected);
+  }
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(lines_.size(), expected.size());  // nothing more without a cycle
+}
+
+TEST_F(DischargeGenerator, PlaysTheBlocksInOrderWithoutASeam) {
+  start();
+  constexpr std::size_t kCycles = 14;
+  cycles(kCycles);
+  stopAndWaitClosed();
+  const Samples tape = tape_.samples();
+  ASSERT_GE(tape.size(), kCycles * kDischargeBlockSamples);
+  // The first three cycles play nothing; block n plays in cycle n + 4 (counting from 1).
+  for (std::size_t c = 0; c < 3; ++c) EXPECT_EQ(cycleOf(tape, c), Samples(kDischargeBlockSamples, 0));
+  const DischargePattern rig = currentDischargePattern();
+  for (std::uint64_t n = 0; n + 4 <= kCycles; ++n) {
+    EXPECT_EQ(cycleOf(tape, n + 3), block(n, rig)) << "block " << n;
+  }
+  const SoundCounters counted = sound_->counters();
+  EXPECT_EQ(counted.outputUnderruns, 0u);
+  EXPECT_EQ(counted.inputOverruns, 0u);
+}
+
+TEST_F(DischargeGenerator, AParameterChangeTakesEffectAtTheNextBlockAtItsOwnPhase) {
+  start();
+  cycles(5);
+  // Blocks 0 … 5 are synthesized; the change shows from block 6 on.
+  const DischargePattern before = currentDischargePattern();
+  kelmo_params().dischargeTimemS = 20.0;
+  kelmo_params().chargeURel = 0.5;
+  kelmo_params().afterChargePauseMs = 0.0;
+  const DischargePattern after = currentDischargePattern();
+  ASSERT_NE(after.period(), before.period());
+  cycles(6);
+  stopAndWaitClosed();
+  const Samples tape = tape_.samples();
+  ASSERT_GE(tape.size(), 11 * kDischargeBlockSamples);
+  for (std::uint64_t n = 0; n <= 7; ++n) {
+    EXPECT_EQ(cycleOf(tape, n + 3), block(n, n < 6 ? before : after)) << "block " << n;
+  }
+}
+
+TEST_F(DischargeGenerator, StopEndsTheThreadAtItsNextWakeUp) {
+  start();
+  cycles(4);
+  stopAsymmetricDischarge();
+  EXPECT_FALSE(sound_->waitClosed(50ms));  // no wake-up yet: the thread still waits
+  sound_->advance();                       // one block later
+  EXPECT_TRUE(sound_->waitClosed(kPatience));
+  const std::size_t after = lines_.size();
+  // A closed device completes nothing, and the thread writes nothing more.
+  sound_->advance(3);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(lines_.size(), after);
+  const SoundCounters counted = sound_->counters();
+  EXPECT_EQ(counted.blocksRecorded, 5u);
+}
+
+TEST_F(DischargeGenerator, StartAfterStopWaitsForTheOldThreadAndBeginsAFreshRun) {
+  start();
+  cycles(5);
+  stopAsymmetricDischarge();
+  // Still winding down: the start waits for the old thread, which needs one more cycle.
+  std::shared_ptr<VirtualSound> first = sound_;
+  std::thread cycler([first] {
+    std::this_thread::sleep_for(100ms);
+    first->advance();
+  });
+  start();
+  cycler.join();
+  const std::size_t mark = tape_.samples().size();
+  EXPECT_TRUE(first->waitClosed(0ms));
+  EXPECT_EQ(opened_, 2);
+  ASSERT_NE(sound_, first);
+  // The old thread wrote its last lines before the new one began.
+  const Lines all = lines_.all();
+  EXPECT_EQ(std::count(all.begin(), all.end(), "waveInAddBuffer succeeded"), 12);
+  EXPECT_EQ(Lines(all.end() - 10, all.end()), startLines());
+  cycles(5);
+  stopAndWaitClosed();
+  const Samples tape = tape_.samples();
+  ASSERT_GE(tape.size(), mark + 5 * kDischargeBlockSamples);
+  // The new run starts from block 0 again, after three silent cycles.
+  const Samples fresh(tape.begin() + static_cast<std::ptrdiff_t>(mark), tape.end());
+  EXPECT_EQ(cycleOf(fresh, 2), Samples(kDischargeBlockSamples, 0));
+  EXPECT_EQ(cycleOf(fresh, 3), block(0, currentDischargePattern()));
+  EXPECT_EQ(cycleOf(fresh, 4), block(1, currentDischargePattern()));
+}
+
+TEST_F(DischargeGenerator, StartWhileRunningIsIgnored) {
+  start();
+  std::shared_ptr<VirtualSound> first = sound_;
+  startAsymmetricDischarge();
+  EXPECT_EQ(opened_, 1);
+  EXPECT_EQ(sound_, first);
+  const Lines all = lines_.all();
+  EXPECT_EQ(all.back(), "startAsymmetricDischarge: the generator is already running, start ignored");
+  ++expectedLines_;
+  cycles(4);  // the running generator goes on undisturbed
+  EXPECT_FALSE(sound_->waitClosed(0ms));
+}
+
+TEST_F(DischargeGenerator, StopWithoutAGeneratorOnlySetsTheFlagThatTheNextStartClears) {
+  stopAsymmetricDischarge();
+  stopAsymmetricDischarge();
+  start();
+  cycles(5);
+  EXPECT_FALSE(sound_->waitClosed(0ms));  // still running after several wake-ups
+  const Lines all = lines_.all();
+  EXPECT_EQ(std::count(all.begin(), all.end(), "waveOutWrite 1 succeeded"), 3);
+}
+
+TEST_F(DischargeGenerator, MergedCompletionsAreEachHandledSoRecordingNeverRunsDry) {
+  start();
+  // Bursts of cycles faster than the thread wakes: completions pile up between wake-ups.
+  constexpr int kBursts = 20;
+  for (int burst = 0; burst < kBursts; ++burst) {
+    sound_->advance(3);
+    std::this_thread::sleep_for(2ms);
+  }
+  // 60 completions give 61 steps in all.
+  const Lines all = lines_.waitUntil([](const Lines& l) {
+    return std::count_if(l.begin(), l.end(), [](const std::string& t) {
+             return t.size() == 3 && t.rfind("in", 0) == 0;
+           }) >= 61;
+  });
+  EXPECT_EQ(std::count(all.begin(), all.end(), "waveInAddBuffer:33"), 0);
+  // Regular cycles afterwards: every block is played again, on time.
+  const auto steps = [](const Lines& l) {
+    return std::count_if(l.begin(), l.end(), [](const std::string& t) {
+      return t.size() == 3 && t.rfind("in", 0) == 0;
+    });
+  };
+  for (int c = 1; c <= 8; ++c) {
+    sound_->advance();
+    lines_.waitUntil([&](const Lines& l) { return steps(l) >= 61 + c && l.back() == "3"; });
+  }
+  stopAndWaitClosed();
+  const SoundCounters counted = sound_->counters();
+  EXPECT_EQ(counted.inputOverruns, 0u);
+  EXPECT_GE(counted.blocksRecorded, 68u);
+  // Blocks whose turn passed are dropped, never played late or twice: the blocks played
+  // come in rising order, none before its time, and regular cycles play each on time.
+  const Samples tape = tape_.samples();
+  const DischargePattern rig = currentDischargePattern();
+  const Samples silence(kDischargeBlockSamples, 0);
+  const std::size_t played = tape.size() / kDischargeBlockSamples;
+  ASSERT_GE(played, 68u);
+  std::uint64_t next = 0;
+  for (std::size_t t = 3; t < played; ++t) {
+    const Samples c = cycleOf(tape, t);
+    if (c == silence) continue;
+    std::uint64_t n = next;
+    while (n + 3 <= t && c != block(n, rig)) ++n;
+    EXPECT_LE(n + 3, t) << "cycle " << t << " plays no block due by then";
+    next = n + 1;
+  }
+  for (std::size_t t = played - 8; t < played - 1; ++t) {
+    EXPECT_EQ(cycleOf(tape, t), block(t - 3, rig)) << "cycle " << t;
+  }
+}
+
+TEST_F(DischargeGenerator, LevelsOutOfRangeAreClampedAndAZeroPeriodIsSilent) {
+  kelmo_params().dischargeURel = 7.5;
+  kelmo_params().chargeURel = -3.0;
+  start();
+  cycles(2);
+  // Blocks 0 … 2 are synthesized; from block 3 on nothing is to be played.
+  kelmo_params().dischargeTimemS = 0.0;
+  kelmo_params().afterDischargePauseMs = -4.0;
+  kelmo_params().chargeTimemS = 0.0;
+  kelmo_params().afterChargePauseMs = 0.0;
+  cycles(7);
+  stopAndWaitClosed();
+  const Samples tape = tape_.samples();
+  ASSERT_GE(tape.size(), 9 * kDischargeBlockSamples);
+  const Samples first = cycleOf(tape, 3);  // block 0
+  std::size_t top = 0, bottom = 0;
+  for (std::size_t j = 0; j < kDischargeBlockFrames; ++j) {
+    top += first[2 * j] == 32767;
+    bottom += first[2 * j + 1] == -32768;
+  }
+  EXPECT_EQ(top, 2205u + (4096 - 2689));  // one whole pulse, then the next one's start
+  EXPECT_EQ(bottom, 44u);
+  for (std::size_t c = 6; c < 9; ++c) {
+    EXPECT_EQ(cycleOf(tape, c), Samples(kDischargeBlockSamples, 0)) << "cycle " << c;
+  }
+}
+
+TEST_F(DischargeGenerator, ADeviceThatCannotOpenIsNamedWithTheReasonAndLeavesNothingRunning) {
+  setSoundStreamsFactory([this] {
+    ++opened_;
+    return std::make_shared<VirtualSound>(VirtualSound::Options{
+        VirtualSound::Pacing::manual, "/nonexistent-folder/out.wav"});
+  });
+  try {
+    startAsymmetricDischarge();
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    const std::string text = e.what();
+    EXPECT_NE(text.find("virtual:wav=/nonexistent-folder/out.wav"), std::string::npos) << text;
+    EXPECT_NE(text.find("No such file or directory"), std::string::npos) << text;
+  }
+  EXPECT_EQ(opened_, 1);
+  EXPECT_EQ(lines_.size(), 0u);
+  SetUp();  // a good device again: the next start runs normally
+  start();
+  cycles(4);
+}
+
+}  // namespace
+}  // namespace kelmo
