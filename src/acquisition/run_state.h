@@ -33,6 +33,8 @@ enum ThreadError : std::uint16_t {
 const char* threadErrorLine(std::uint16_t code);
 // logMsg of the line for the current ThreadErrorCode (main thread).
 void reportThreadError();
+// Code 4 for a run asked to stop, written only while no failure has been recorded.
+void recordStopCode();
 
 // The 8 channel values in volts, written by the read thread under ModuleLock.
 extern std::array<double, 8> ChannelVolts;

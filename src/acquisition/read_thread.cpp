@@ -1,0 +1,179 @@
+#include "acquisition/read_thread.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "acquisition/cancel_pending_reads.h"
+#include "acquisition/data_step.h"
+#include "acquisition/module_globals.h"
+#include "acquisition/run_state.h"
+#include "config/kelmo_params.h"
+#include "platform/auto_reset_event.h"
+#include "platform/date_time.h"
+#include "platform/log_msg.h"
+
+namespace kelmo {
+
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+constexpr std::chrono::milliseconds kPauseBetweenBlocks{20};
+constexpr std::chrono::milliseconds kPauseAtEnd{100};
+// Beyond this many periods behind (a clock never set, a machine woken from sleep) the
+// clock jumps to the grid mark after t at once instead of period by period.
+constexpr double kMaxStepwiseAdvance = 1000.0;
+
+// A module call under ModuleLock.
+template <class Call>
+bool underModuleLock(Call call) {
+  lockModule();
+  const bool ok = call() != 0;
+  unlockModule();
+  return ok;
+}
+
+// One read request with its overlapped block and event.
+struct Request {
+  AutoResetEvent event;
+  OVERLAPPED_BLOCK overlapped{};
+  IO_REQUEST_LUSBAPI io{};
+};
+
+}  // namespace
+
+std::uint32_t readTimeoutMs(unsigned channels, std::uint32_t dataStep, double adcRateKHz) {
+  const std::uint32_t samples = static_cast<std::uint32_t>(channels * dataStep);
+  return static_cast<std::uint32_t>(static_cast<double>(samples) / adcRateKHz) + 1000;
+}
+
+std::int16_t filteredCode(double filtered) {
+  const double rounded = std::nearbyint(filtered);  // the default mode: halves to even
+  if (!(std::fabs(rounded) < 9.0e18)) return 0;  // not finite or beyond any code: no low bits to take
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<long long>(rounded)));
+}
+
+void filterBlock(std::array<double, 8>& state, const std::int16_t* samples, std::size_t count,
+                 unsigned channels, double k) {
+  const long double gain = k;
+  const long double keep = 1.0L - gain;
+  const std::size_t frames = count / channels;
+  for (unsigned c = 0; c < channels; ++c) {
+    double s = state[c];
+    const std::int16_t* x = samples + c;
+    for (std::size_t j = 0; j < frames; ++j, x += channels)
+      s = static_cast<double>(keep * s + gain * static_cast<long double>(*x));
+    state[c] = s;
+  }
+}
+
+double nextPeriodMark(double nextVoltsTime, double t, double periodDays) {
+  if ((t - nextVoltsTime) / periodDays > kMaxStepwiseAdvance)
+    nextVoltsTime += std::floor((t - nextVoltsTime) / periodDays) * periodDays;
+  while (nextVoltsTime <= t) nextVoltsTime += periodDays;
+  return nextVoltsTime;
+}
+
+TReadData::TReadData(unsigned channels, int periodMs)
+    : channels_(channels > 8 ? 8 : channels), periodDays_(periodMs / kMsPerDay) {}
+
+TReadData::~TReadData() { waitFor(); }
+
+bool TReadData::start() {
+  return thread_.start([this] { execute(); });
+}
+
+void TReadData::waitFor() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TReadData::execute() {
+  nameCurrentThread("ReadData");
+  Request requests[2];
+  const auto finish = [] {
+    // Without its volts the run cannot go on: the others are asked to end it.
+    StopRequested = true;
+    postLogMsg("завершается процесс из потокового чтения");
+  };
+
+  if (!underModuleLock([] { return pModule->STOP_ADC(); })) {
+    ThreadErrorCode = ErrStopAdc;
+    postLogMsg("ошибка STOP_ADC");
+    finish();
+    return;
+  }
+
+  const std::uint32_t timeout = readTimeoutMs(AdcPars.ChannelsQuantity, DataStep, AdcPars.AdcRate);
+  for (unsigned k = 0; k < 2; ++k) {
+    Request& r = requests[k];
+    r.overlapped.hEvent = &r.event;
+    r.io.Buffer = ReadBuffers[k].data();
+    r.io.NumberOfWordsToPass = DataStep;
+    r.io.NumberOfWordsPassed = 0;
+    r.io.Overlapped = &r.overlapped;
+    r.io.TimeOut = timeout;
+  }
+
+  requestIndex = 0;
+  if (!underModuleLock([&] { return pModule->ReadData(&requests[0].io); })) {
+    ThreadErrorCode = ErrReadData;
+    postLogMsg("ошибка ReadData");
+    finish();
+    return;
+  }
+
+  lockModule();
+  for (unsigned c = 0; c < channels_; ++c) filterState[c] = ChannelVolts[c];
+  const bool started = pModule->START_ADC() != 0;
+  unlockModule();
+
+  if (!started) {
+    ThreadErrorCode = ErrStartAdc;
+  } else {
+    for (;;) {
+      requestIndex ^= 1;
+      if (!underModuleLock([&] { return pModule->ReadData(&requests[requestIndex].io); })) {
+        ThreadErrorCode = ErrReadData;
+        break;
+      }
+      const unsigned other = requestIndex ^ 1u;
+      if (!requests[other].event.waitFor(std::chrono::milliseconds(timeout))) {
+        ThreadErrorCode = ErrWaitingData;
+        break;
+      }
+      processBlock(other);
+      if (ThreadErrorCode != 0) break;
+      if (stopReading) {
+        recordStopCode();
+        break;
+      }
+      std::this_thread::sleep_for(kPauseBetweenBlocks);
+    }
+  }
+
+  if (!underModuleLock([] { return pModule->STOP_ADC(); })) ThreadErrorCode = ErrStopAdc;
+  if (!cancelPendingReads(ModuleHandle)) ThreadErrorCode = ErrCancelIo;
+  std::this_thread::sleep_for(kPauseAtEnd);
+  finish();
+}
+
+void TReadData::processBlock(unsigned r) {
+  if (pModule == nullptr) return;
+  filterBlock(filterState, ReadBuffers[r].data(), DataStep, channels_, kelmo_params().lowPassFilterK);
+
+  const double t = now();
+  const double next = NextVoltsTime;
+  if (t < next) return;
+
+  for (unsigned c = 0; c < channels_; ++c) {
+    lockModule();
+    double volts = 0.0;
+    pModule->ProcessOnePoint(filteredCode(filterState[c]), &volts, AdcPars.ControlTable[c],
+                             kModuleTrue, kModuleTrue);
+    ChannelVolts[c] = volts;
+    unlockModule();
+  }
+  NextVoltsTime = nextPeriodMark(next, t, periodDays_);
+}
+
+}  // namespace kelmo
