@@ -20,6 +20,7 @@
 #include "platform/message_box.h"
 #include "platform/os_thread.h"
 #include "platform/text_format.h"
+#include "sim/sim_library.h"
 
 namespace kelmo {
 
@@ -72,9 +73,22 @@ void logModuleSummary() {
   logMsg(formatText("     KadrRate =  %5.3f kHz", {AdcPars.KadrRate}));
 }
 
+// The library in use; the first start puts the start-up choice in use when nobody has.
+ModuleLibrary& libraryInUse() {
+  try {
+    return moduleLibrary();
+  } catch (const std::logic_error&) {
+  }
+  std::string error;
+  std::shared_ptr<ModuleLibrary> chosen = sim::chooseModuleLibraryFromEnvironment(error);
+  if (!chosen) throw std::runtime_error(error);
+  setModuleLibrary(std::move(chosen));
+  return moduleLibrary();
+}
+
 // Steps 4 on of the start; false when the start was abandoned.
 bool startFromModule() {
-  const DWORD version = moduleLibrary().GetDllVersion();
+  const DWORD version = libraryInUse().GetDllVersion();
   if (!isRequiredDllVersion(version)) {
     cleanupTestRun(dllVersionMessage(version), true);
     return false;
