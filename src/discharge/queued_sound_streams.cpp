@@ -9,6 +9,7 @@ void QueuedSoundStreams::attach(AutoResetEvent& inputEvent, AutoResetEvent& outp
   std::lock_guard lock(mutex_);
   inputEvent_ = &inputEvent;
   outputEvent_ = &outputEvent;
+  openStreams_ = 2;
   recording_ = false;
   playing_ = false;
   counters_ = {};
@@ -18,12 +19,21 @@ void QueuedSoundStreams::attach(AutoResetEvent& inputEvent, AutoResetEvent& outp
 
 void QueuedSoundStreams::detachInput() {
   std::lock_guard lock(mutex_);
+  if (inputEvent_ != nullptr) --openStreams_;
   inputEvent_ = nullptr;
+  closed_.notify_all();
 }
 
 void QueuedSoundStreams::detachOutput() {
   std::lock_guard lock(mutex_);
+  if (outputEvent_ != nullptr) --openStreams_;
   outputEvent_ = nullptr;
+  closed_.notify_all();
+}
+
+bool QueuedSoundStreams::waitClosed(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return closed_.wait_for(lock, timeout, [this] { return openStreams_ == 0; });
 }
 
 void QueuedSoundStreams::prepareOutput(SoundBlock& block) {

@@ -2,6 +2,8 @@
 // The block queues every backend shares: the caller's side (prepare, queue, write, reset)
 // and the device's side, one cycle per block period that records one input block and
 // plays one output block.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -20,6 +22,8 @@ class QueuedSoundStreams : public SoundStreams {
   void resetInput() override;
   void resetOutput() override;
   SoundCounters counters() const override;
+  // True once both streams have been closed after an open, within the time-out.
+  bool waitClosed(std::chrono::milliseconds timeout);
 
  protected:
   // Called by open(): the streams are open and each event is set once.
@@ -41,6 +45,8 @@ class QueuedSoundStreams : public SoundStreams {
   static void handBack(SoundBlock& block);
 
   mutable std::mutex mutex_;
+  std::condition_variable closed_;
+  int openStreams_ = 0;
   std::deque<SoundBlock*> input_;
   std::deque<SoundBlock*> output_;
   AutoResetEvent* inputEvent_ = nullptr;

@@ -26,7 +26,6 @@ std::string VirtualSound::open(const WaveFormat& format, AutoResetEvent& inputEv
   }
   {
     std::lock_guard lock(clockMutex_);
-    openStreams_ = 2;
     clockStopping_ = false;
   }
   attach(inputEvent, outputEvent);
@@ -40,20 +39,15 @@ void VirtualSound::startInput() {
   }
 }
 
-void VirtualSound::closeInput() {
-  detachInput();
-  std::lock_guard lock(clockMutex_);
-  if (openStreams_ > 0) --openStreams_;
-  clockChanged_.notify_all();
-}
+void VirtualSound::closeInput() { detachInput(); }
 
 void VirtualSound::closeOutput() {
   stopDevice();
+  {
+    std::lock_guard lock(clockMutex_);
+    wav_.close();
+  }
   detachOutput();
-  std::lock_guard lock(clockMutex_);
-  wav_.close();
-  if (openStreams_ > 0) --openStreams_;
-  clockChanged_.notify_all();
 }
 
 void VirtualSound::advance(int cycles) {
@@ -63,11 +57,6 @@ void VirtualSound::advance(int cycles) {
 void VirtualSound::setPlayedTap(std::function<void(std::span<const std::int16_t>)> tap) {
   std::lock_guard lock(clockMutex_);
   tap_ = std::move(tap);
-}
-
-bool VirtualSound::waitClosed(std::chrono::milliseconds timeout) {
-  std::unique_lock lock(clockMutex_);
-  return clockChanged_.wait_for(lock, timeout, [this] { return openStreams_ == 0; });
 }
 
 void VirtualSound::stopDevice() {

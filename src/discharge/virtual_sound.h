@@ -38,8 +38,6 @@ class VirtualSound : public QueuedSoundStreams {
   void advance(int cycles = 1);
   // Receives the interleaved samples of every cycle played (silence included).
   void setPlayedTap(std::function<void(std::span<const std::int16_t>)> tap);
-  // True once both streams have been closed after an open, within the time-out.
-  bool waitClosed(std::chrono::milliseconds timeout);
 
  protected:
   void stopDevice() override;
@@ -58,7 +56,6 @@ class VirtualSound : public QueuedSoundStreams {
   std::mutex clockMutex_;
   std::condition_variable clockChanged_;
   bool clockStopping_ = false;
-  int openStreams_ = 0;
   OsThread clock_;
 };
 
