@@ -68,7 +68,7 @@ enum class StmtKind : std::uint8_t {
   Empty, Assign, Call, Compound, If, Case, For, While, Repeat, With, TryExcept, TryFinally,
   Raise, Break, Continue, Exit, Inc,
   // resolved assignments
-  AssignLocalInt, AssignLocalReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
+  AssignInt, AssignReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
 };
 
 struct CaseBranch {

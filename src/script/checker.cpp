@@ -1187,6 +1187,10 @@ struct Checker::Impl {
       case StmtKind::Empty: return;
       case StmtKind::Compound:
         for (auto& st : s->body) statement(st);
+        if (s->body.size() == 1) {
+          StmtPtr only = std::move(s->body[0]);  // one statement needs no block around it
+          s = std::move(only);
+        }
         return;
       case StmtKind::Assign: return assignment(*s);
       case StmtKind::Call: return callStatement(*s);
@@ -1383,10 +1387,11 @@ struct Checker::Impl {
     expectValue(value);
     if (!coerce(value, target->type)) return;
     s.type = target->type;
-    if (target->op == Op::Local && target->type->isOrdinal()) {
-      s.kind = StmtKind::AssignLocalInt;
-    } else if (target->op == Op::Local && target->type->kind == TypeKind::Real) {
-      s.kind = StmtKind::AssignLocalReal;
+    bool simple = target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam;
+    if (simple && target->type->isOrdinal()) {
+      s.kind = StmtKind::AssignInt;
+    } else if (simple && target->type->kind == TypeKind::Real) {
+      s.kind = StmtKind::AssignReal;
     } else if (target->type->kind == TypeKind::String && value->op == Op::Concat &&
                value->kid(0)->op == target->op && value->kid(0)->slot == target->slot &&
                (target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam)) {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <limits>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include "script/checker.h"
@@ -19,7 +20,6 @@ namespace {
 enum class Flow { Normal, Break, Continue, Exit };
 
 // Frames of up to this many slots live on the native stack.
-constexpr int kSmallFrame = 10;
 constexpr int kSmallRefs = 6;
 
 std::int64_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
@@ -49,6 +49,7 @@ struct Interpreter::Impl {
       : prog(p), limits(l), stop(s),
         maxSteps(l.maxSteps == 0 ? std::numeric_limits<std::uint64_t>::max() : l.maxSteps) {
     random.seed(std::random_device{}());
+    if (maxSteps < nextCheck) nextCheck = maxSteps + 1;
   }
 
   // ---- faults ----
@@ -63,13 +64,19 @@ struct Interpreter::Impl {
     throw err;
   }
 
+  // One statement or loop turn. The common case is one compare; every 1024 steps (and at
+  // the budget's end) the slow path checks the budget, a stop request and memory.
+  std::uint64_t nextCheck = 1024;
   void step() {
-    if (++steps > maxSteps) throw ScriptAbort{"Step limit of " + std::to_string(limits.maxSteps) + " exceeded"};
-    if ((steps & 1023) == 0) {
-      if (stop.load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
-      if (liveHeapBytes() > limits.maxHeapBytes) fault(nullptr, "Out of memory: the script holds more than " +
-                                                                    std::to_string(limits.maxHeapBytes >> 20) + " MB");
-    }
+    if (++steps >= nextCheck) slowStep();
+  }
+
+  __attribute__((noinline)) void slowStep() {
+    if (steps > maxSteps) throw ScriptAbort{"Step limit of " + std::to_string(limits.maxSteps) + " exceeded"};
+    nextCheck = steps + 1024 < maxSteps ? steps + 1024 : maxSteps + 1;
+    if (stop.load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
+    if (liveHeapBytes() > limits.maxHeapBytes)
+      fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
   }
 
   void checkLength(const Expr* e, std::size_t length) {
@@ -145,6 +152,28 @@ struct Interpreter::Impl {
 
   // ---- expressions: integers ----
 
+  // Most operands are variables or constants: load those without a dispatch.
+  std::int64_t operand(const Expr* k) {
+    if (k->op == Op::Local) return locals[k->slot].rawInt();
+    if (k->op == Op::ConstInt) return k->intValue;
+    if (k->op == Op::Global) return globals[static_cast<std::size_t>(k->slot)].rawInt();
+    return evalInt(k);
+  }
+
+  double operandReal(const Expr* k) {
+    if (k->op == Op::Local) return locals[k->slot].rawDouble();
+    if (k->op == Op::ConstReal) return k->realValue;
+    if (k->op == Op::Global) return globals[static_cast<std::size_t>(k->slot)].rawDouble();
+    return evalReal(k);
+  }
+
+  Value* varRef(const Expr* e) {
+    if (e->op == Op::Local) return &locals[e->slot];
+    if (e->op == Op::Global) return &globals[static_cast<std::size_t>(e->slot)];
+    if (e->op == Op::RefParam) return refs[e->slot];
+    return slotRef(e);
+  }
+
   std::int64_t evalInt(const Expr* e) {
     switch (e->op) {
       case Op::ConstInt: return e->intValue;
@@ -152,73 +181,85 @@ struct Interpreter::Impl {
       case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
       case Op::RefParam: return refs[e->slot]->rawInt();
       case Op::AddI: {
-        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) +
-                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) +
+                                           static_cast<std::uint64_t>(operand(e->kid(1))));
         return e->slot ? wrap32(v) : v;
       }
       case Op::SubI: {
-        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) -
-                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) -
+                                           static_cast<std::uint64_t>(operand(e->kid(1))));
         return e->slot ? wrap32(v) : v;
       }
       case Op::MulI: {
-        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(evalInt(e->kid(0))) *
-                                           static_cast<std::uint64_t>(evalInt(e->kid(1))));
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) *
+                                           static_cast<std::uint64_t>(operand(e->kid(1))));
         return e->slot ? wrap32(v) : v;
       }
+      case Op::AndI: {
+        std::int64_t a = operand(e->kid(0));
+        return a & operand(e->kid(1));
+      }
+      case Op::OrI: {
+        std::int64_t a = operand(e->kid(0));
+        return a | operand(e->kid(1));
+      }
+      case Op::XorI: {
+        std::int64_t a = operand(e->kid(0));
+        return a ^ operand(e->kid(1));
+      }
+      case Op::NegI: {
+        auto v = static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(operand(e->kid(0))));
+        return e->type->bits == 32 ? wrap32(v) : v;
+      }
+      case Op::NotI: {
+        std::int64_t v = ~operand(e->kid(0));
+        return e->type->bits == 32 ? wrap32(v) : v;
+      }
+      case Op::NotB: return operand(e->kid(0)) == 0 ? 1 : 0;
+      case Op::EqI: { std::int64_t a = operand(e->kid(0)); return a == operand(e->kid(1)); }
+      case Op::NeI: { std::int64_t a = operand(e->kid(0)); return a != operand(e->kid(1)); }
+      case Op::LtI: { std::int64_t a = operand(e->kid(0)); return a < operand(e->kid(1)); }
+      case Op::LeI: { std::int64_t a = operand(e->kid(0)); return a <= operand(e->kid(1)); }
+      case Op::GtI: { std::int64_t a = operand(e->kid(0)); return a > operand(e->kid(1)); }
+      case Op::GeI: { std::int64_t a = operand(e->kid(0)); return a >= operand(e->kid(1)); }
+      case Op::EqR: { double a = operandReal(e->kid(0)); return a == operandReal(e->kid(1)); }
+      case Op::NeR: { double a = operandReal(e->kid(0)); return a != operandReal(e->kid(1)); }
+      case Op::LtR: { double a = operandReal(e->kid(0)); return a < operandReal(e->kid(1)); }
+      case Op::LeR: { double a = operandReal(e->kid(0)); return a <= operandReal(e->kid(1)); }
+      case Op::GtR: { double a = operandReal(e->kid(0)); return a > operandReal(e->kid(1)); }
+      case Op::GeR: { double a = operandReal(e->kid(0)); return a >= operandReal(e->kid(1)); }
+      case Op::CallScript: return callInt(e);
+      default: return evalIntRare(e);
+    }
+  }
+
+  __attribute__((noinline)) std::int64_t callInt(const Expr* e) {
+    return invoke(e, [](Value& v) { return v.rawInt(); });
+  }
+
+  // The less frequent integer operations, apart so that the hot ones stay lean.
+  __attribute__((noinline)) std::int64_t evalIntRare(const Expr* e) {
+    switch (e->op) {
       case Op::DivI:
       case Op::ModI: {
-        std::int64_t a = evalInt(e->kid(0));
-        std::int64_t b = evalInt(e->kid(1));
+        std::int64_t a = operand(e->kid(0));
+        std::int64_t b = operand(e->kid(1));
         if (b == 0) fault(e, "Division by zero");
         std::int64_t v;
         if (b == -1) v = e->op == Op::DivI ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(a)) : 0;
         else v = e->op == Op::DivI ? a / b : a % b;
         return e->slot ? wrap32(v) : v;
       }
-      case Op::AndI: {
-        std::int64_t a = evalInt(e->kid(0));
-        return a & evalInt(e->kid(1));
-      }
-      case Op::OrI: {
-        std::int64_t a = evalInt(e->kid(0));
-        return a | evalInt(e->kid(1));
-      }
-      case Op::XorI: {
-        std::int64_t a = evalInt(e->kid(0));
-        return a ^ evalInt(e->kid(1));
-      }
       case Op::ShlI:
       case Op::ShrI: {
-        std::int64_t a = evalInt(e->kid(0));
-        std::int64_t n = evalInt(e->kid(1));
+        std::int64_t a = operand(e->kid(0));
+        std::int64_t n = operand(e->kid(1));
         int width = e->slot ? 32 : 64;
         if (n < 0 || n >= width) return 0;
         std::uint64_t u = e->slot ? static_cast<std::uint32_t>(a) : static_cast<std::uint64_t>(a);
         std::uint64_t r = e->op == Op::ShlI ? u << n : u >> n;
         return e->slot ? wrap32(static_cast<std::int64_t>(r)) : static_cast<std::int64_t>(r);
       }
-      case Op::NegI: {
-        auto v = static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(evalInt(e->kid(0))));
-        return e->type->bits == 32 ? wrap32(v) : v;
-      }
-      case Op::NotI: {
-        std::int64_t v = ~evalInt(e->kid(0));
-        return e->type->bits == 32 ? wrap32(v) : v;
-      }
-      case Op::NotB: return evalInt(e->kid(0)) == 0 ? 1 : 0;
-      case Op::EqI: { std::int64_t a = evalInt(e->kid(0)); return a == evalInt(e->kid(1)); }
-      case Op::NeI: { std::int64_t a = evalInt(e->kid(0)); return a != evalInt(e->kid(1)); }
-      case Op::LtI: { std::int64_t a = evalInt(e->kid(0)); return a < evalInt(e->kid(1)); }
-      case Op::LeI: { std::int64_t a = evalInt(e->kid(0)); return a <= evalInt(e->kid(1)); }
-      case Op::GtI: { std::int64_t a = evalInt(e->kid(0)); return a > evalInt(e->kid(1)); }
-      case Op::GeI: { std::int64_t a = evalInt(e->kid(0)); return a >= evalInt(e->kid(1)); }
-      case Op::EqR: { double a = evalReal(e->kid(0)); return a == evalReal(e->kid(1)); }
-      case Op::NeR: { double a = evalReal(e->kid(0)); return a != evalReal(e->kid(1)); }
-      case Op::LtR: { double a = evalReal(e->kid(0)); return a < evalReal(e->kid(1)); }
-      case Op::LeR: { double a = evalReal(e->kid(0)); return a <= evalReal(e->kid(1)); }
-      case Op::GtR: { double a = evalReal(e->kid(0)); return a > evalReal(e->kid(1)); }
-      case Op::GeR: { double a = evalReal(e->kid(0)); return a >= evalReal(e->kid(1)); }
       case Op::EqS: case Op::NeS: case Op::LtS: case Op::LeS: case Op::GtS: case Op::GeS: {
         Value a = eval(e->kid(0));
         Value b = eval(e->kid(1));
@@ -245,7 +286,7 @@ struct Interpreter::Impl {
         return rep != nullptr && rep->pointer && rep->cls != nullptr && rep->cls->derivesFrom(e->cls);
       }
       case Op::InSet: {
-        std::int64_t v = evalInt(e->kid(0));
+        std::int64_t v = operand(e->kid(0));
         bool found = false;
         for (std::size_t i = 1; i + 1 < e->kids.size(); i += 2) {
           std::int64_t low = evalInt(e->kid(i));
@@ -256,14 +297,14 @@ struct Interpreter::Impl {
       }
       case Op::StrChar: {
         Value s = eval(e->kid(0));
-        std::int64_t i = evalInt(e->kid(1));
+        std::int64_t i = operand(e->kid(1));
         std::string_view t = s.text();
         if (i < 1 || i > static_cast<std::int64_t>(t.size()))
           fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()));
         return static_cast<unsigned char>(t[static_cast<std::size_t>(i - 1)]);
       }
       case Op::Element: {
-        std::int64_t i = evalInt(e->kid(1));
+        std::int64_t i = operand(e->kid(1));
         if (const Expr* b = e->kid(0); b->op == Op::Local || b->op == Op::Global || b->op == Op::RefParam) {
           const Value* base = b->op == Op::Local ? &locals[b->slot]
                               : b->op == Op::Global ? &globals[static_cast<std::size_t>(b->slot)] : refs[b->slot];
@@ -287,27 +328,32 @@ struct Interpreter::Impl {
       case Op::Local: return locals[e->slot].rawDouble();
       case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
       case Op::RefParam: return refs[e->slot]->rawDouble();
-      case Op::IntToReal: return static_cast<double>(evalInt(e->kid(0)));
-      case Op::AddR: { double a = evalReal(e->kid(0)); return a + evalReal(e->kid(1)); }
-      case Op::SubR: { double a = evalReal(e->kid(0)); return a - evalReal(e->kid(1)); }
-      case Op::MulR: { double a = evalReal(e->kid(0)); return a * evalReal(e->kid(1)); }
+      case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
+      case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
+      case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
+      case Op::MulR: { double a = operandReal(e->kid(0)); return a * operandReal(e->kid(1)); }
       case Op::DivR: {
-        double a = evalReal(e->kid(0));
-        double b = evalReal(e->kid(1));
+        double a = operandReal(e->kid(0));
+        double b = operandReal(e->kid(1));
         if (b == 0.0) fault(e, "Division by zero");
         return a / b;
       }
-      case Op::NegR: return -evalReal(e->kid(0));
+      case Op::NegR: return -operandReal(e->kid(0));
+      case Op::CallScript: return callReal(e);
       case Op::Builtin:
-        if (e->builtin == Builtin::Abs) return std::fabs(evalReal(e->kid(0)));
+        if (e->builtin == Builtin::Abs) return std::fabs(operandReal(e->kid(0)));
         if (e->builtin == Builtin::Sqr) {
-          double v = evalReal(e->kid(0));
+          double v = operandReal(e->kid(0));
           return v * v;
         }
         if (e->builtin == Builtin::Random) return std::uniform_real_distribution<double>(0.0, 1.0)(random);
         return eval(e).asDouble();
       default: return eval(e).asDouble();
     }
+  }
+
+  __attribute__((noinline)) double callReal(const Expr* e) {
+    return invoke(e, [](Value& v) { return v.rawDouble(); });
   }
 
   // ---- expressions: any value ----
@@ -363,36 +409,67 @@ struct Interpreter::Impl {
 
   // ---- calls ----
 
-  struct FrameGuard {
+  // Frames are slices of chunked storage: a call takes the next slots, a return gives
+  // them back. Chunks never move, so references into live frames stay valid.
+  static constexpr std::size_t kChunk = 1 << 14;
+  std::vector<std::unique_ptr<Value[]>> chunks;
+  std::size_t chunk = 0, top = 0;
+
+  struct Frame {
     Impl& in;
+    Value* slots;
+    std::size_t count;
+    std::size_t savedChunk, savedTop;
+    std::unique_ptr<Value[]> own;  // a frame larger than a chunk
     Value* savedLocals;
     Value** savedRefs;
-    FrameGuard(Impl& i, Value* l, Value** r) : in(i), savedLocals(i.locals), savedRefs(i.refs) {
-      in.locals = l;
-      in.refs = r;
-      ++in.depth;
+    bool entered = false;
+
+    Frame(Impl& i, std::size_t n) : in(i), count(n), savedChunk(i.chunk), savedTop(i.top) {
+      if (n > kChunk) {
+        own.reset(new Value[n]);
+        slots = own.get();
+      } else {
+        if (in.chunks.empty()) in.chunks.emplace_back(new Value[kChunk]);
+        if (in.top + n > kChunk) {
+          ++in.chunk;
+          in.top = 0;
+          if (in.chunk == in.chunks.size()) in.chunks.emplace_back(new Value[kChunk]);
+        }
+        slots = in.chunks[in.chunk].get() + in.top;
+        in.top += n;
+      }
+      savedLocals = in.locals;
+      savedRefs = in.refs;
     }
-    ~FrameGuard() {
-      in.locals = savedLocals;
-      in.refs = savedRefs;
-      --in.depth;
+    void enter(Value** refs) {
+      in.locals = slots;
+      in.refs = refs;
+      ++in.depth;
+      entered = true;
+    }
+    ~Frame() {
+      if (entered) {
+        in.locals = savedLocals;
+        in.refs = savedRefs;
+        --in.depth;
+      }
+      for (std::size_t k = 0; k < count; ++k) slots[k].reset();
+      in.chunk = savedChunk;
+      in.top = savedTop;
     }
   };
 
-  Value callScript(const Expr* e) {
+  // Calls a script routine and hands its result slot to `take` before the frame goes.
+  template <class Take>
+  std::invoke_result_t<Take, Value&> invoke(const Expr* e, Take&& take) {
     Routine* r = e->routine;
     if (depth >= limits.maxCallDepth)
       fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
-    Value small[kSmallFrame];
+    Frame frame(*this, static_cast<std::size_t>(r->frameSize));
     Value* smallRefs[kSmallRefs];
-    std::vector<Value> bigFrame;
     std::vector<Value*> bigRefs;
-    Value* frame = small;
     Value** frameRefs = smallRefs;
-    if (r->frameSize > kSmallFrame) {
-      bigFrame.resize(static_cast<std::size_t>(r->frameSize));
-      frame = bigFrame.data();
-    }
     if (r->refCount > kSmallRefs) {
       bigRefs.resize(static_cast<std::size_t>(r->refCount));
       frameRefs = bigRefs.data();
@@ -401,22 +478,25 @@ struct Interpreter::Impl {
     for (std::size_t i = 0; i < r->params.size(); ++i) {
       const Expr* a = e->kid(i);
       if (e->isVarArg[i]) frameRefs[r->paramSlot[i]] = slotRef(a);
-      else store(&frame[r->paramSlot[i]], r->params[i].type, a);
+      else store(&frame.slots[r->paramSlot[i]], r->params[i].type, a);
     }
-    for (const auto& [slot, type] : r->slotTypes) frame[slot] = defaultValue(type);
-    FrameGuard guard(*this, frame, frameRefs);
+    for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = defaultValue(type);
+    frame.enter(frameRefs);
     exec(r->body.get());
-    if (r->result == nullptr) return Value();
-    return fromResult(frame[0], r->result);
+    return take(frame.slots[0]);
   }
 
-  // A function's result slot may still be empty (never assigned): give its type's zero.
-  Value fromResult(Value& v, const Type* t) {
-    if (v.kind() == Value::Kind::Nil) {
-      if (t->isOrdinal()) return Value(0);
-      if (t->kind == TypeKind::Real) return Value(0.0);
-    }
-    return std::move(v);
+  Value callScript(const Expr* e) {
+    const Type* t = e->routine->result;
+    return invoke(e, [t](Value& v) {
+      if (t == nullptr) return Value();
+      if (v.kind() == Value::Kind::Nil) {
+        // A result never assigned: its type's zero.
+        if (t->isOrdinal()) return Value(0);
+        if (t->kind == TypeKind::Real) return Value(0.0);
+      }
+      return std::move(v);
+    });
   }
 
   Value callNative(const Expr* e) {
@@ -613,16 +693,41 @@ struct Interpreter::Impl {
     switch (s->kind) {
       case StmtKind::Empty: return Flow::Normal;
       case StmtKind::Compound: return execList(s->body);
-      case StmtKind::AssignLocalInt: {
+      case StmtKind::AssignInt: {
         std::int64_t v = evalInt(s->expr(1));
-        locals[s->expr(0)->slot].setInt(s->type->wrap(v));
+        varRef(s->expr(0))->setInt(s->type->wrap(v));
         return Flow::Normal;
       }
-      case StmtKind::AssignLocalReal: {
+      case StmtKind::AssignReal: {
         double v = evalReal(s->expr(1));
-        locals[s->expr(0)->slot].setDouble(v);
+        varRef(s->expr(0))->setDouble(v);
         return Flow::Normal;
       }
+      case StmtKind::Call: {
+        const Expr* e = s->expr(0);
+        if (e->op == Op::CallScript) invoke(e, [](Value&) { return 0; });
+        else eval(e);
+        return Flow::Normal;
+      }
+      case StmtKind::If:
+        if (evalInt(s->expr(0)) != 0) return exec(s->thenPart.get());
+        if (s->elsePart) return exec(s->elsePart.get());
+        return Flow::Normal;
+      case StmtKind::While:
+        while (evalInt(s->expr(0)) != 0) {
+          Flow f = exec(s->thenPart.get());
+          if (f == Flow::Break) break;
+          if (f == Flow::Exit) return f;
+        }
+        return Flow::Normal;
+      case StmtKind::Break: return Flow::Break;
+      case StmtKind::Continue: return Flow::Continue;
+      default: return execRare(s);
+    }
+  }
+
+  __attribute__((noinline)) Flow execRare(const Stmt* s) {
+    switch (s->kind) {
       case StmtKind::AssignValue: {
         Value v;
         store(&v, s->type, s->expr(1));
@@ -647,23 +752,6 @@ struct Interpreter::Impl {
         return Flow::Normal;
       }
       case StmtKind::AssignProperty: writeProperty(s); return Flow::Normal;
-      case StmtKind::Call: {
-        const Expr* e = s->expr(0);
-        if (e->op == Op::CallScript) callScript(e);
-        else eval(e);
-        return Flow::Normal;
-      }
-      case StmtKind::If:
-        if (evalInt(s->expr(0)) != 0) return exec(s->thenPart.get());
-        if (s->elsePart) return exec(s->elsePart.get());
-        return Flow::Normal;
-      case StmtKind::While:
-        while (evalInt(s->expr(0)) != 0) {
-          Flow f = exec(s->thenPart.get());
-          if (f == Flow::Break) break;
-          if (f == Flow::Exit) return f;
-        }
-        return Flow::Normal;
       case StmtKind::Repeat:
         for (;;) {
           Flow f = execList(s->body);
@@ -694,8 +782,6 @@ struct Interpreter::Impl {
       case StmtKind::TryFinally: return execTryFinally(s);
       case StmtKind::TryExcept: return execTryExcept(s);
       case StmtKind::Raise: return execRaise(s);
-      case StmtKind::Break: return Flow::Break;
-      case StmtKind::Continue: return Flow::Continue;
       case StmtKind::Exit:
         if (!s->exprs.empty()) store(&locals[0], s->expr(0)->type, s->expr(0));
         return Flow::Exit;

@@ -166,22 +166,6 @@ bool Value::isA(std::string_view className) const {
   return o_->cls == nullptr && sameName(o_->requestedClass, className);
 }
 
-void Value::setInt(std::int64_t v) noexcept {
-  if (kind_ != Kind::Ordinal) {
-    release();
-    kind_ = Kind::Ordinal;
-  }
-  i_ = v;
-}
-
-void Value::setDouble(double v) noexcept {
-  if (kind_ != Kind::Real) {
-    release();
-    kind_ = Kind::Real;
-  }
-  d_ = v;
-}
-
 std::string& Value::mutableText() {
   if (kind_ != Kind::String) {
     *this = Value(std::string_view());

@@ -79,8 +79,26 @@ class Value {
   double& rawDouble() noexcept { return d_; }
   std::int64_t rawInt() const noexcept { return i_; }
   double rawDouble() const noexcept { return d_; }
-  void setInt(std::int64_t v) noexcept;
-  void setDouble(double v) noexcept;
+  void setInt(std::int64_t v) noexcept {
+    if (kind_ != Kind::Ordinal) {
+      release();
+      kind_ = Kind::Ordinal;
+    }
+    i_ = v;
+  }
+  void setDouble(double v) noexcept {
+    if (kind_ != Kind::Real) {
+      release();
+      kind_ = Kind::Real;
+    }
+    d_ = v;
+  }
+  // Back to nil, releasing a string, object or array.
+  void reset() noexcept {
+    if (kind_ >= Kind::String) release();
+    kind_ = Kind::Nil;
+    i_ = 0;
+  }
   // Appends in place when this string is not shared (amortised string building).
   void append(std::string_view tail);
   // Mutable bytes of this string, unshared first (s[i] := c, Delete, Insert); call
