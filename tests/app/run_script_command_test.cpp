@@ -1,0 +1,95 @@
+// kelmo --run-script FILE, run in a child process: standard output holds the lines of the
+// output pane and the showMessage texts, the exit code tells whether the script ran.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/run_script_command.h"
+#include "platform/cp1251.h"
+#include "script_test_support.h"
+
+namespace kelmo {
+namespace {
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string out;
+};
+
+CommandResult runCommand(const std::string& fileName) {
+  std::fflush(stdout);
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeFds[1], STDOUT_FILENO);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    const int code = runScriptCommand(fileName);
+    std::fflush(stdout);
+    ::_exit(code);
+  }
+  ::close(pipeFds[1]);
+  CommandResult result;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) result.out.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  return result;
+}
+
+CommandResult runScript(const std::string& utf8Script) {
+  test::TempDir dir;
+  const std::string file = dir.file("check.ini");
+  test::writeBytes(file, utf8ToCp1251(utf8Script));
+  return runCommand(file);
+}
+
+TEST(RunScriptCommand, PrintsThePaneLinesAndMessagesAndSucceeds) {
+  const CommandResult r = runScript(
+      "begin\r\n"
+      "  writeLn('период ' + IntToStr(kelmo_params.DATA_QUERY_PERIOD_MS));\r\n"
+      "  showMessage('готово');\r\n"
+      "  kelmo_params.setRange(7, 160);\r\n"
+      "end.\r\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "Compiled Script: \nSuccesfully compiled\n\nпериод 200\nготово\nSuccesfully Executed\n");
+}
+
+TEST(RunScriptCommand, FailuresExitWithOne) {
+  struct Case {
+    const char* script;
+    std::string lastLine;
+  };
+  const Case cases[] = {
+      {"begin\r\n  kelmo_params.setRange(8, 5000);\r\nend.\r\n",
+       "Error while executing script: Exception: номер канала может быть от 0 до 7, а передано 8\n"},
+      // A compile failure: the compile text alone, ending in its empty line.
+      {"begin\r\n  writeLn('x')\r\n  writeLn('y');\r\nend.\r\n", "\n\n"},
+      {"", "\n\n"},
+  };
+  for (const Case& c : cases) {
+    const CommandResult r = runScript(c.script);
+    EXPECT_EQ(r.exitCode, 1) << c.script;
+    EXPECT_EQ(r.out.rfind("Compiled Script: \n", 0), 0u) << r.out;
+    ASSERT_GE(r.out.size(), c.lastLine.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - c.lastLine.size()), c.lastLine) << r.out;
+    EXPECT_EQ(r.out.find("Succesfully Executed"), std::string::npos) << r.out;
+  }
+}
+
+TEST(RunScriptCommand, AnUnreadableFileExitsWithOneAndPrintsNothing) {
+  test::TempDir dir;
+  const CommandResult r = runCommand(dir.file("missing.ini"));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
+}  // namespace kelmo
