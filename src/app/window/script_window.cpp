@@ -152,27 +152,32 @@ void TfmScripter::saveFromKeyboard() {
   writeLn(fileName_ + " saved");
 }
 
-void TfmScripter::FormKeyDown(const QKeyEvent& e) {
+bool TfmScripter::FormKeyDown(const QKeyEvent& e) {
   const Qt::KeyboardModifiers mods = e.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = windowsKeyCode(e.key());
   if (key == kKeyF9 && mods == Qt::NoModifier) {
     compileAndRun();
-    return;
+    return true;
   }
-  if (mods == Qt::ControlModifier && key != 0 && std::find(std::begin(kSaveKeyCodes), std::end(kSaveKeyCodes), key) != std::end(kSaveKeyCodes)) {
+  if (mods == Qt::ControlModifier && key != 0 &&
+      std::find(std::begin(kSaveKeyCodes), std::end(kSaveKeyCodes), key) != std::end(kSaveKeyCodes)) {
     saveFromKeyboard();
+    return true;
   }
+  return false;
 }
 
 bool TfmScripter::eventFilter(QObject* watched, QEvent* e) {
   if ((watched == memo1_ || watched == Memo2_) && e->type() == QEvent::KeyPress) {
-    FormKeyDown(static_cast<const QKeyEvent&>(*e));
+    // Every other key goes on to the editor as usual. The keys acted on stop here: the
+    // editors have no use for them, and passed on they would come back to the window.
+    if (FormKeyDown(static_cast<const QKeyEvent&>(*e))) return true;
   }
-  return QDialog::eventFilter(watched, e);  // the key goes on to the editor as usual
+  return QDialog::eventFilter(watched, e);
 }
 
 void TfmScripter::keyPressEvent(QKeyEvent* e) {
-  FormKeyDown(*e);
+  if (FormKeyDown(*e)) return;
   // Esc is not a close command here (the window has no Cancel button).
   if (e->key() == Qt::Key_Escape) {
     e->accept();

@@ -53,7 +53,8 @@ class TfmScripter final : public QDialog, public ScriptWindow, private ScriptOut
   void clearOutput() override;
   void addOutput(const std::string& entry) override;
 
-  void FormKeyDown(const QKeyEvent& e);
+  // True when the key was one the window acts on.
+  bool FormKeyDown(const QKeyEvent& e);
   bool FormCloseQuery();
   void memo1Change() { modified_ = true; }
   void saveFromKeyboard();
