@@ -415,6 +415,21 @@ struct Interpreter::Impl {
   std::vector<std::unique_ptr<Value[]>> chunks;
   std::size_t chunk = 0, top = 0;
 
+  __attribute__((noinline)) Value* moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>& own) {
+    if (n > kChunk) {
+      own.reset(new Value[n]);
+      return own.get();
+    }
+    if (chunks.empty()) {
+      chunks.emplace_back(new Value[kChunk]);
+    } else {
+      ++chunk;
+      if (chunk == chunks.size()) chunks.emplace_back(new Value[kChunk]);
+    }
+    top = n;
+    return chunks[chunk].get();
+  }
+
   struct Frame {
     Impl& in;
     Value* slots;
@@ -426,18 +441,11 @@ struct Interpreter::Impl {
     bool entered = false;
 
     Frame(Impl& i, std::size_t n) : in(i), count(n), savedChunk(i.chunk), savedTop(i.top) {
-      if (n > kChunk) {
-        own.reset(new Value[n]);
-        slots = own.get();
-      } else {
-        if (in.chunks.empty()) in.chunks.emplace_back(new Value[kChunk]);
-        if (in.top + n > kChunk) {
-          ++in.chunk;
-          in.top = 0;
-          if (in.chunk == in.chunks.size()) in.chunks.emplace_back(new Value[kChunk]);
-        }
+      if (in.top + n <= kChunk && !in.chunks.empty()) {
         slots = in.chunks[in.chunk].get() + in.top;
         in.top += n;
+      } else {
+        slots = in.moreFrameSpace(n, own);
       }
       savedLocals = in.locals;
       savedRefs = in.refs;
@@ -468,19 +476,24 @@ struct Interpreter::Impl {
       fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
     Frame frame(*this, static_cast<std::size_t>(r->frameSize));
     Value* smallRefs[kSmallRefs];
-    std::vector<Value*> bigRefs;
+    std::unique_ptr<Value*[]> bigRefs;
     Value** frameRefs = smallRefs;
     if (r->refCount > kSmallRefs) {
-      bigRefs.resize(static_cast<std::size_t>(r->refCount));
-      frameRefs = bigRefs.data();
+      bigRefs.reset(new Value*[static_cast<std::size_t>(r->refCount)]);
+      frameRefs = bigRefs.get();
     }
     // Arguments are evaluated in the caller's frame.
-    for (std::size_t i = 0; i < r->params.size(); ++i) {
+    const std::size_t n = r->params.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const Param& prm = r->params[i];
       const Expr* a = e->kid(i);
-      if (e->isVarArg[i]) frameRefs[r->paramSlot[i]] = slotRef(a);
-      else store(&frame.slots[r->paramSlot[i]], r->params[i].type, a);
+      Value* slot = &frame.slots[r->paramSlot[i]];
+      if (prm.mode == ParamMode::Var) frameRefs[r->paramSlot[i]] = slotRef(a);
+      else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(evalInt(a)));
+      else store(slot, prm.type, a);
     }
-    for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = defaultValue(type);
+    if (!r->slotTypes.empty())
+      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = defaultValue(type);
     frame.enter(frameRefs);
     exec(r->body.get());
     return take(frame.slots[0]);

@@ -81,14 +81,14 @@ class Value {
   double rawDouble() const noexcept { return d_; }
   void setInt(std::int64_t v) noexcept {
     if (kind_ != Kind::Ordinal) {
-      release();
+      if (kind_ >= Kind::String) release();
       kind_ = Kind::Ordinal;
     }
     i_ = v;
   }
   void setDouble(double v) noexcept {
     if (kind_ != Kind::Real) {
-      release();
+      if (kind_ >= Kind::String) release();
       kind_ = Kind::Real;
     }
     d_ = v;
