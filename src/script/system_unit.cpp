@@ -383,9 +383,11 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
   def("procedure Sleep(Milliseconds: Cardinal)", [ctx](NativeCall& c) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(c.arg(0).asInt());
     // Short naps so that a stop request ends a long sleep.
-    while (std::chrono::steady_clock::now() < until && !ctx.stop->load(std::memory_order_relaxed))
+    while (std::chrono::steady_clock::now() < until) {
+      if (ctx.stop->load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
       std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
           until - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
+    }
     return Value();
   });
   def("function Now: TDateTime", [](NativeCall&) { return Value(now()); });
