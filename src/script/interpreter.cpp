@@ -43,13 +43,30 @@ struct Interpreter::Impl {
   std::uint64_t maxSteps;
   int depth = 0;
   std::vector<const ScriptError*> handling;  // errors whose handlers are running (raise; ExceptionMessage)
-  std::mt19937_64 random{12345};
+  std::mt19937_64 randomEngine;
+  bool seeded = false;
 
   Impl(const Program& p, const ExecutionLimits& l, const std::atomic<bool>& s)
       : prog(p), limits(l), stop(s),
         maxSteps(l.maxSteps == 0 ? std::numeric_limits<std::uint64_t>::max() : l.maxSteps) {
-    random.seed(std::random_device{}());
     if (maxSteps < nextCheck) nextCheck = maxSteps + 1;
+  }
+
+  std::mt19937_64& random() {
+    if (!seeded) {
+      randomEngine.seed(std::random_device{}());
+      seeded = true;
+    }
+    return randomEngine;
+  }
+
+  // A new array variable, refused when it would take the memory budget.
+  Value newArray(const Type* type) {
+    std::size_t bytes = sizeof(Value);
+    for (const Type* t = type; t->kind == TypeKind::Array; t = t->element) bytes *= static_cast<std::size_t>(t->count());
+    if (liveHeapBytes() + bytes > limits.maxHeapBytes)
+      fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    return defaultValue(type);
   }
 
   // ---- faults ----
@@ -346,7 +363,7 @@ struct Interpreter::Impl {
           double v = operandReal(e->kid(0));
           return v * v;
         }
-        if (e->builtin == Builtin::Random) return std::uniform_real_distribution<double>(0.0, 1.0)(random);
+        if (e->builtin == Builtin::Random) return std::uniform_real_distribution<double>(0.0, 1.0)(random());
         return eval(e).asDouble();
       default: return eval(e).asDouble();
     }
@@ -493,7 +510,7 @@ struct Interpreter::Impl {
       else store(slot, prm.type, a);
     }
     if (!r->slotTypes.empty())
-      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = defaultValue(type);
+      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = newArray(type);
     frame.enter(frameRefs);
     exec(r->body.get());
     return take(frame.slots[0]);
@@ -659,7 +676,7 @@ struct Interpreter::Impl {
       case Builtin::Random: {
         std::int64_t n = evalInt(e->kid(0));
         if (n <= 0) return 0;
-        return std::uniform_int_distribution<std::int64_t>(0, n - 1)(random);
+        return std::uniform_int_distribution<std::int64_t>(0, n - 1)(random());
       }
       default: return eval(e).asInt();
     }
@@ -905,7 +922,7 @@ struct Interpreter::Impl {
 
   void run() {
     globals.assign(static_cast<std::size_t>(prog.globalCount), Value());
-    for (const auto& [slot, type] : prog.globalTypes) globals[static_cast<std::size_t>(slot)] = defaultValue(type);
+    for (const auto& [slot, type] : prog.globalTypes) globals[static_cast<std::size_t>(slot)] = newArray(type);
     for (const auto& [slot, v] : prog.globalInits) globals[static_cast<std::size_t>(slot)] = v;
     exec(prog.mainBlock.get());
   }
