@@ -184,6 +184,36 @@ struct Interpreter::Impl {
     return evalReal(k);
   }
 
+  // Right-hand sides and arguments: sums and differences of operands without a call.
+  std::int64_t arith(const Expr* a) {
+    switch (a->op) {
+      case Op::AddI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) +
+                                           static_cast<std::uint64_t>(operand(a->kid(1))));
+        return a->slot ? wrap32(v) : v;
+      }
+      case Op::SubI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) -
+                                           static_cast<std::uint64_t>(operand(a->kid(1))));
+        return a->slot ? wrap32(v) : v;
+      }
+      default: return operand(a);
+    }
+  }
+
+  // Conditions of if and loops: integer comparisons without a call.
+  bool test(const Expr* c) {
+    switch (c->op) {
+      case Op::LtI: return operand(c->kid(0)) < operand(c->kid(1));
+      case Op::LeI: return operand(c->kid(0)) <= operand(c->kid(1));
+      case Op::GtI: return operand(c->kid(0)) > operand(c->kid(1));
+      case Op::GeI: return operand(c->kid(0)) >= operand(c->kid(1));
+      case Op::EqI: return operand(c->kid(0)) == operand(c->kid(1));
+      case Op::NeI: return operand(c->kid(0)) != operand(c->kid(1));
+      default: return evalInt(c) != 0;
+    }
+  }
+
   Value* varRef(const Expr* e) {
     if (e->op == Op::Local) return &locals[e->slot];
     if (e->op == Op::Global) return &globals[static_cast<std::size_t>(e->slot)];
@@ -506,7 +536,7 @@ struct Interpreter::Impl {
       const Expr* a = e->kid(i);
       Value* slot = &frame.slots[r->paramSlot[i]];
       if (prm.mode == ParamMode::Var) frameRefs[r->paramSlot[i]] = slotRef(a);
-      else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(evalInt(a)));
+      else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(arith(a)));
       else store(slot, prm.type, a);
     }
     if (!r->slotTypes.empty())
@@ -724,7 +754,7 @@ struct Interpreter::Impl {
       case StmtKind::Empty: return Flow::Normal;
       case StmtKind::Compound: return execList(s->body);
       case StmtKind::AssignInt: {
-        std::int64_t v = evalInt(s->expr(1));
+        std::int64_t v = arith(s->expr(1));
         varRef(s->expr(0))->setInt(s->type->wrap(v));
         return Flow::Normal;
       }
@@ -740,11 +770,11 @@ struct Interpreter::Impl {
         return Flow::Normal;
       }
       case StmtKind::If:
-        if (evalInt(s->expr(0)) != 0) return exec(s->thenPart.get());
+        if (test(s->expr(0))) return exec(s->thenPart.get());
         if (s->elsePart) return exec(s->elsePart.get());
         return Flow::Normal;
       case StmtKind::While:
-        while (evalInt(s->expr(0)) != 0) {
+        while (test(s->expr(0))) {
           Flow f = exec(s->thenPart.get());
           if (f == Flow::Break) break;
           if (f == Flow::Exit) return f;
