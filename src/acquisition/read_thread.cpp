@@ -7,9 +7,9 @@
 #include "acquisition/cancel_pending_reads.h"
 #include "acquisition/data_step.h"
 #include "acquisition/module_globals.h"
+#include "acquisition/overlapped_event.h"
 #include "acquisition/run_state.h"
 #include "config/kelmo_params.h"
-#include "platform/auto_reset_event.h"
 #include "platform/date_time.h"
 #include "platform/log_msg.h"
 
@@ -35,7 +35,7 @@ bool underModuleLock(Call call) {
 
 // One read request with its overlapped block and event.
 struct Request {
-  AutoResetEvent event;
+  OverlappedEvent event;
   OVERLAPPED_BLOCK overlapped{};
   IO_REQUEST_LUSBAPI io{};
 };
@@ -58,13 +58,12 @@ void filterBlock(std::array<double, 8>& state, const std::int16_t* samples, std:
   const long double gain = k;
   const long double keep = 1.0L - gain;
   const std::size_t frames = count / channels;
-  for (unsigned c = 0; c < channels; ++c) {
-    double s = state[c];
-    const std::int16_t* x = samples + c;
-    for (std::size_t j = 0; j < frames; ++j, x += channels)
-      s = static_cast<double>(keep * s + gain * static_cast<long double>(*x));
-    state[c] = s;
-  }
+  // Frame by frame, so that the channels' chains of dependent steps overlap.
+  std::array<double, 8> s = state;
+  for (std::size_t j = 0; j < frames; ++j, samples += channels)
+    for (unsigned c = 0; c < channels; ++c)
+      s[c] = static_cast<double>(keep * s[c] + gain * static_cast<long double>(samples[c]));
+  for (unsigned c = 0; c < channels; ++c) state[c] = s[c];
 }
 
 double nextPeriodMark(double nextVoltsTime, double t, double periodDays) {
@@ -106,7 +105,7 @@ void TReadData::execute() {
   const std::uint32_t timeout = readTimeoutMs(AdcPars.ChannelsQuantity, DataStep, AdcPars.AdcRate);
   for (unsigned k = 0; k < 2; ++k) {
     Request& r = requests[k];
-    r.overlapped.hEvent = &r.event;
+    r.overlapped.hEvent = r.event.handle();
     r.io.Buffer = ReadBuffers[k].data();
     r.io.NumberOfWordsToPass = DataStep;
     r.io.NumberOfWordsPassed = 0;

@@ -1,0 +1,68 @@
+// A whole headless run with the default settings on the simulated module: the process's
+// CPU time as a share of one core, and the module's overruns. KELMO_BENCH_SECONDS sets
+// the run's length (default 60).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "acquisition/module_library.h"
+#include "app/headless.h"
+#include "config/kelmo_params.h"
+#include "sim/sim_library.h"
+
+namespace {
+
+double cpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double runSeconds() {
+  const char* text = std::getenv("KELMO_BENCH_SECONDS");
+  return text != nullptr ? std::atof(text) : 60.0;
+}
+
+void BM_HeadlessRun(benchmark::State& state) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelmo_bench_headless";
+  std::filesystem::create_directories(dir);
+  std::filesystem::current_path(dir);
+  std::filesystem::remove("test.dat");
+  for (auto _ : state) {
+    auto library = std::make_shared<kelmo::sim::SimLibrary>();
+    kelmo::setModuleLibrary(library);
+    // The console lines would crowd the benchmark's table.
+    std::fflush(stdout);
+    const int savedOut = dup(STDOUT_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    const double cpuBefore = cpuSeconds();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    const int code = kelmo::runHeadless(runSeconds());
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::fflush(stdout);
+    dup2(savedOut, STDOUT_FILENO);
+    close(savedOut);
+    close(null);
+    state.SetIterationTime(wall);
+    state.counters["exit_code"] = code;
+    state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / wall;
+    state.counters["overruns"] = static_cast<double>(library->lastModule()->counters().overruns);
+    state.counters["lost_samples"] = static_cast<double>(library->lastModule()->counters().lostSamples);
+    kelmo::setModuleLibrary(nullptr);
+  }
+}
+
+BENCHMARK(BM_HeadlessRun)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
