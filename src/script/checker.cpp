@@ -27,6 +27,7 @@ struct Symbol {
   int row = 0, col = 0;
   bool used = false;
   bool isLocalVariable = false;  // declared in a var section of a routine (unused hint)
+  std::string name;              // as declared
 };
 
 struct WithEntry {
@@ -1550,6 +1551,7 @@ struct Checker::Impl {
     }
     s.row = row;
     s.col = col;
+    s.name = name;
     scope[key] = std::move(s);
     return true;
   }
@@ -1691,8 +1693,13 @@ struct Checker::Impl {
     }
     statement(b.body);
     r->body = std::move(b.body);
+    std::vector<const Symbol*> unused;  // in source order, not the map's
     for (const auto& [key, s] : scope)
-      if (s.isLocalVariable && !s.used) hint(s.row, s.col, "Variable '" + key + "' is declared but never used");
+      if (s.isLocalVariable && !s.used) unused.push_back(&s);
+    std::sort(unused.begin(), unused.end(), [](const Symbol* a, const Symbol* b) {
+      return a->row != b->row ? a->row < b->row : a->col < b->col;
+    });
+    for (const Symbol* s : unused) hint(s->row, s->col, "Variable '" + s->name + "' is declared but never used");
     if (r->result != nullptr && !r->resultAssigned)
       warning(d.row, d.col, "Return value of function '" + r->name + "' might be undefined");
     locals = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "script/interpreter.h"
 #include "script/program.h"
 
 namespace kelmo::script {
@@ -148,6 +149,10 @@ std::string_view Value::text() const noexcept {
 
 void* Value::objectPointer() const noexcept {
   return kind_ == Kind::Object ? o_->pointer.get() : nullptr;
+}
+
+bool Value::isEngineObject() const noexcept {
+  return kind_ == Kind::Object && o_->origin == &kEngineOrigin;
 }
 
 std::shared_ptr<void> Value::objectShared() const {

@@ -62,6 +62,9 @@ class Value {
   T* objectAs() const noexcept { return static_cast<T*>(objectPointer()); }
   std::shared_ptr<void> objectShared() const;
   std::string className() const;             // empty for nil
+  // An object the engine made itself (TComponent.Create, Exception.Create unless a host
+  // rebinds them): its pointer is not one of the host's types and must not be cast to one.
+  bool isEngineObject() const noexcept;
   bool isA(std::string_view className) const;  // the class or one of its parents (any case)
 
   // Runtime internals (the engine's own fast paths); hosts use the members above.

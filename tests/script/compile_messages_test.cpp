@@ -87,8 +87,8 @@ const MessageCase kCases[] = {
                        "))));\nend.",
      {"[Error] (2:104): Nesting too deep"}},
     {"HintAndWarning",
-     "function F: integer;\nvar unused: integer;\nbegin\nend;\nbegin\n  writeLn(IntToStr(F));\nend.",
-     {"[Hint] (2:5): Variable 'unused' is declared but never used",
+     "function F: integer;\nvar Unused, b: integer;\nbegin\nend;\nbegin\n  writeLn(IntToStr(F));\nend.",
+     {"[Hint] (2:5): Variable 'Unused' is declared but never used", "[Hint] (2:13): Variable 'b' is declared but never used",
       "[Warning] (1:10): Return value of function 'F' might be undefined"}},
 };
 

@@ -35,6 +35,7 @@ struct Host {
   std::vector<std::string> order;
   unsigned inputWord = 0xBEEF;
   int created = 0;
+  std::vector<std::string> ownerKinds;
 };
 
 class RigImport : public ImportPlugin {
@@ -89,7 +90,9 @@ class RigImport : public ImportPlugin {
     b.bindConstructor("tRig_Params", "create", [this](NativeCall& c) {
       ++h_.created;
       auto made = std::make_shared<Rig>();
-      made->owner = c.arg(0).objectPointer();
+      // An engine-made TComponent is not a host object: keep only host owners.
+      made->owner = c.arg(0).isEngineObject() ? nullptr : c.arg(0).objectPointer();
+      h_.ownerKinds.push_back(c.arg(0).isNil() ? "nil" : c.arg(0).isEngineObject() ? "engine" : "host");
       return Value::object(made);
     });
     b.bindRoutine("rig_params", [this](NativeCall&) { return Value::borrowedObject(&h_.rig); });
@@ -254,6 +257,7 @@ TEST_F(PluginTest, MethodsAndConstructorsCallTheirNatives) {
   EXPECT_EQ(host.rig.ranges[3], 500);
   EXPECT_EQ(host.rig.period, 1000) << "new objects do not touch the global one";
   EXPECT_EQ(host.created, 2);
+  EXPECT_EQ(host.ownerKinds, (std::vector<std::string>{"engine", "nil"}));
   EXPECT_EQ(out, (std::vector<std::string>{"10 1000 500 tRig_Params", "a component", "10 7"}));
   EXPECT_EQ(host.calls, std::vector<std::string>{"startPattern"});
 }
