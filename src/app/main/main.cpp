@@ -6,10 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#if __has_include("app/headless.h")
 #include "app/headless.h"
-#define KELMO_HAVE_HEADLESS 1
-#endif
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
 #include "app/window/version.h"
@@ -123,12 +120,8 @@ int main(int argc, char** argv) {
 
   if (line.headless) {
     if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
-#ifdef KELMO_HAVE_HEADLESS
     kelmo::installScreenlessScripts();
     return kelmo::runHeadless(line.duration);
-#else
-    return usageError("this build has no headless mode yet");
-#endif
   }
 
 #ifdef KELMO_WITH_QT
