@@ -61,7 +61,8 @@ void playOperator(const std::string& mode) {
         QApplication::sendEvent(w->memo1(), &f9);
         say("after F9: " + paneText(*w));
       }
-      w->close();
+      // Closed from the event loop: the close question opens a box this timer must answer.
+      QTimer::singleShot(0, w, &QWidget::close);
       return;
     }
     auto* mainWindow = dynamic_cast<QWidget*>(kelmo::registeredMainWindow());
