@@ -45,8 +45,11 @@ DuplexParameters duplexParameters(const WaveFormat& format) {
   DuplexParameters p;
   p.input.device = Pa_GetDefaultInputDevice();
   p.output.device = Pa_GetDefaultOutputDevice();
-  if (p.input.device == paNoDevice) p.missing = "no sound input device";
-  if (p.output.device == paNoDevice) p.missing = "no sound output device";
+  const bool noInput = p.input.device == paNoDevice, noOutput = p.output.device == paNoDevice;
+  if (noInput || noOutput) {
+    p.missing = std::string("no sound ") + (noInput ? "input" : "") + (noInput && noOutput ? " or " : "") +
+                (noOutput ? "output" : "") + " device";
+  }
   if (!p.missing.empty()) return p;
   for (PaStreamParameters* s : {&p.input, &p.output}) {
     const PaDeviceInfo* info = Pa_GetDeviceInfo(s->device);

@@ -25,6 +25,7 @@
 #include "discharge/asymm_audio_control.h"
 #include "discharge/portaudio_sound.h"
 #include "discharge/sound_choice.h"
+#include "captured_stderr.h"
 
 extern char** environ;
 
@@ -41,35 +42,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-// Standard error of this process goes to a file while it lives.
-class CapturedStderr {
- public:
-  explicit CapturedStderr(const fs::path& file) : file_(file) {
-    std::fflush(stderr);
-    saved_ = ::dup(STDERR_FILENO);
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, STDERR_FILENO);
-    ::close(fd);
-  }
-  ~CapturedStderr() { restore(); }
-  std::string text() {
-    restore();
-    std::ifstream in(file_);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
- private:
-  void restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, STDERR_FILENO);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  fs::path file_;
-  int saved_ = -1;
-};
 
 // A child process started by the test and ended by its id.
 class Child {
