@@ -605,6 +605,8 @@ struct Interpreter::Impl {
       err.row = e->row;
       err.col = e->col;
       throw err;
+    } catch (...) {
+      fault(e, "Exception: a native routine failed without a message");
     }
     for (std::size_t i = 0; i < n; ++i)
       if (targets[i] != nullptr) *targets[i] = fromNative(std::move(args[i]), r->params[i].type, e);
@@ -637,6 +639,8 @@ struct Interpreter::Impl {
       err.row = e->row;
       err.col = e->col;
       throw err;
+    } catch (...) {
+      fault(e, "Exception: a native property reader failed without a message");
     }
     return fromNative(std::move(result), prop->type, e);
   }
@@ -663,6 +667,8 @@ struct Interpreter::Impl {
       err.row = target->row;
       err.col = target->col;
       throw err;
+    } catch (...) {
+      fault(target, "Exception: a native property writer failed without a message");
     }
   }
 

@@ -174,6 +174,8 @@ struct ScriptEngine::Impl {
       errorText = e.message;
     } catch (const std::bad_alloc&) {
       errorText = "Out of memory";
+    } catch (const std::exception& e) {
+      errorText = std::string("Internal error: ") + e.what();
     }
     return false;
   }
