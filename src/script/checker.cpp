@@ -1095,8 +1095,12 @@ struct Checker::Impl {
         return notStatement();
       case Builtin::High:
       case Builtin::Low: {
-        if (!argc(1, 1)) return;
-        const Type* t = args[0]->type;
+        const Type* named = nullptr;  // High(integer), Low(TRow): a type instead of a value
+        if (args.size() == 1 && args[0]->op == Op::Name)
+          if (Symbol* sym = lookup(lowerName(args[0]->text)); sym != nullptr && sym->kind == Symbol::TypeName)
+            named = sym->type;
+        if (named == nullptr && !argc(1, 1)) return;
+        const Type* t = named != nullptr ? named : args[0]->type;
         if (t->kind != TypeKind::Array && !t->isOrdinal())
           return error(*args[0], "Array or ordinal type expected for '" + e->text + "'");
         std::int64_t v = b == Builtin::High ? t->high : t->low;

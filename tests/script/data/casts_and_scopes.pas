@@ -1,5 +1,7 @@
 // Type casts, shadowing, local constants and types, and a script routine that replaces
 // a system one of the same name.
+type
+  TSmallRow = array[5..9] of byte;
 var
   x: integer;
   o: TObject;
@@ -36,6 +38,7 @@ begin
   o := c;
   writeLn(TComponent(o).Name + ' ' + Trim('x'));
   writeLn(FloatToStr(Double(3) / 2));
+  writeLn(IntToStr(High(integer)) + ' ' + IntToStr(Low(shortint)) + ' ' + IntToStr(High(TSmallRow)) + ' ' + IntToStr(Ord(High(char))));
 end.
 (* output
 local x=7 ac0
@@ -44,4 +47,5 @@ global x=1
 true cast
 comp <x>
 1.5
+2147483647 -128 9 255
 *)
