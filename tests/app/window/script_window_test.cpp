@@ -115,6 +115,12 @@ TEST_F(ScriptWindowTest, F9RunsTheEditorTextAndTwoRunsShowOnlyTheSecond) {
   EXPECT_EQ(paneOf(*w), (Lines{"Compiled Script: ", "Succesfully compiled", "", "готово", "Succesfully Executed"}));
   EXPECT_EQ(kelmo_params().DATA_QUERY_PERIOD_MS, 1000);
 
+  // F9 to the window itself runs as well.
+  kelmo_params().DATA_QUERY_PERIOD_MS = 5;
+  pressKey(w.get(), Qt::Key_F9);
+  EXPECT_EQ(kelmo_params().DATA_QUERY_PERIOD_MS, 1000);
+  EXPECT_EQ(paneOf(*w).size(), 5u);
+
   w->memo1()->setText(QStringLiteral("begin\r\n  writeLn('второй');\r\n  kelmo_params.setRange(0, 1000);\r\nend.\r\n"));
   QTest::keyClick(w->Memo2(), Qt::Key_F9);
   EXPECT_FALSE(w->runSucceeded());
@@ -233,6 +239,7 @@ TEST_F(ScriptWindowTest, ASaveThatFailsIsReportedAndKeepsTheModifiedFlag) {
 TEST_F(ScriptWindowTest, TheCloseQuestionAndItsAnswers) {
   struct Case {
     bool edit;
+    bool saveFirst;  // Ctrl-S after the edit
     std::vector<BoxAnswer> answers;
     bool breakTheFile;
     bool closes;
@@ -240,11 +247,12 @@ TEST_F(ScriptWindowTest, TheCloseQuestionAndItsAnswers) {
     std::size_t boxCount;
   };
   const Case cases[] = {
-      {false, {}, false, true, false, 0},
-      {true, {BoxAnswer::Yes}, false, true, true, 1},
-      {true, {BoxAnswer::No}, false, true, false, 1},
-      {true, {BoxAnswer::Cancel}, false, false, false, 1},
-      {true, {BoxAnswer::Yes, BoxAnswer::Ok}, true, false, false, 2},
+      {false, false, {}, false, true, false, 0},
+      {true, true, {}, false, true, true, 0},
+      {true, false, {BoxAnswer::Yes}, false, true, true, 1},
+      {true, false, {BoxAnswer::No}, false, true, false, 1},
+      {true, false, {BoxAnswer::Cancel}, false, false, false, 1},
+      {true, false, {BoxAnswer::Yes, BoxAnswer::Ok}, true, false, false, 2},
   };
   for (const Case& c : cases) {
     boxes.clear();
@@ -253,6 +261,7 @@ TEST_F(ScriptWindowTest, TheCloseQuestionAndItsAnswers) {
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     if (c.edit) w->memo1()->setText(QStringLiteral("begin\r\n{changed}\r\nend.\r\n"));
+    if (c.saveFirst) pressKey(w->memo1(), Qt::Key_S, Qt::ControlModifier);
     if (c.breakTheFile) {
       std::filesystem::remove(file);
       std::filesystem::create_directory(file);
@@ -269,6 +278,9 @@ TEST_F(ScriptWindowTest, TheCloseQuestionAndItsAnswers) {
       EXPECT_EQ(test::readBytes(file), c.written ? "begin\r\n{changed}\r\nend.\r\n" : "begin\r\nend.\r\n");
     }
     EXPECT_EQ(w->modified(), c.edit && !c.written);
+    if (c.breakTheFile) {
+      EXPECT_EQ(boxes.back().icon, BoxIcon::Error);
+    }
   }
 }
 
