@@ -108,7 +108,11 @@ TmainForm::TmainForm(RunControl runControl, QWidget* parent)
   registerMainWindow(this, std::this_thread::get_id());
 }
 
-TmainForm::~TmainForm() { destroying_ = true; }
+TmainForm::~TmainForm() {
+  destroying_ = true;
+  // Lines logged after this point find no window rather than a freed one.
+  if (registeredMainWindow() == this) registerMainWindow(nullptr, std::this_thread::get_id());
+}
 
 void TmainForm::buildLayout() {
   auto* columns = new QHBoxLayout(this);
