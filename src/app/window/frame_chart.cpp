@@ -57,7 +57,7 @@ void TFrameChart::buildPanel() {
 
   EditValue_ = makeTextBox(panel, "EditValue");
   EditValue_->setFont(pixelFont(20));
-  EditValue_->setFixedWidth(128);
+  EditValue_->setFixedWidth(116);
   EditValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   labelChannelNo_ = new QLabel(QStringLiteral("k1"), panel);
@@ -129,6 +129,7 @@ void TFrameChart::addValue(double time, double value) {
   Series1_->addData(time, value);
   dropOldestPoints(pointsToDrop(time));
   EditValue_->setText(QString::fromStdString(formatText("%9.5f", {value})));
+  EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   if (!Series1_->data()->isEmpty()) {
     Series1_->rescaleAxes();
     Chart1_->replot(QCustomPlot::rpQueuedReplot);

@@ -317,7 +317,9 @@ void TmainForm::refreshFromMeasurement() {
     charts_[static_cast<std::size_t>(k)]->addValue(now(), m.values[static_cast<std::size_t>(k)]);
   }
   const auto extra = [this](int k, const std::string& prefix, double v) {
-    charts_[static_cast<std::size_t>(k)]->EditK1()->setText(QString::fromStdString(prefix + formatGeneral(v)));
+    QLineEdit* box = charts_[static_cast<std::size_t>(k)]->EditK1();
+    box->setText(QString::fromStdString(prefix + formatGeneral(v)));
+    box->setCursorPosition(0);  // the name and the leading digits matter most
   };
   extra(1, "R=", m.R);
   extra(2, ".-Ur=", m.values[2] - m.values[0]);
