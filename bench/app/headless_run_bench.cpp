@@ -32,7 +32,14 @@ double runSeconds() {
   return text != nullptr ? std::atof(text) : 60.0;
 }
 
+// Argument: the air valve's pause and pulse in ms (0: the defaults, back-to-back pulses).
 void BM_HeadlessRun(benchmark::State& state) {
+  const int airMs = static_cast<int>(state.range(0));
+  kelmo::setSettingsScriptRunner([airMs](const std::string&) {
+    kelmo::kelmo_params().airDelay = airMs;
+    kelmo::kelmo_params().airLength = airMs;
+    return true;
+  });
   const auto dir = std::filesystem::temp_directory_path() / "kelmo_bench_headless";
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
@@ -63,6 +70,6 @@ void BM_HeadlessRun(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_HeadlessRun)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_HeadlessRun)->Arg(0)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace

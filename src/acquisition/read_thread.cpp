@@ -55,6 +55,7 @@ std::int16_t filteredCode(double filtered) {
 
 void filterBlock(std::array<double, 8>& state, const std::int16_t* samples, std::size_t count,
                  unsigned channels, double k) {
+  if (channels == 0 || channels > 8) return;
   const long double gain = k;
   const long double keep = 1.0L - gain;
   const std::size_t frames = count / channels;

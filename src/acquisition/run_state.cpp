@@ -1,7 +1,6 @@
 #include "acquisition/run_state.h"
 
 #include <atomic>
-#include <mutex>
 #include <stdexcept>
 
 #include "platform/log_msg.h"
@@ -11,12 +10,33 @@ namespace kelmo {
 
 namespace {
 
-// ModuleLock: made on first use and never destroyed, so a worker that outlives static
-// destruction still finds it.
-std::atomic<std::mutex*> moduleLock{nullptr};
+// ModuleLock: served in the order it was asked for. A thread that calls the module back to
+// back (the air valve with no pause) would otherwise take it again before a woken waiter
+// could, and starve the read thread until the module's buffer runs over.
+class FairLock {
+ public:
+  void lock() {
+    const std::uint32_t ticket = next_.fetch_add(1, std::memory_order_relaxed);
+    for (std::uint32_t serving = serving_.load(std::memory_order_acquire); serving != ticket;
+         serving = serving_.load(std::memory_order_acquire))
+      serving_.wait(serving, std::memory_order_acquire);
+  }
+  void unlock() {
+    serving_.fetch_add(1, std::memory_order_release);
+    serving_.notify_all();
+  }
 
-std::mutex& moduleLockCreated() {
-  static std::mutex* const created = new std::mutex;
+ private:
+  std::atomic<std::uint32_t> next_{0};
+  std::atomic<std::uint32_t> serving_{0};
+};
+
+// Made on first use and never destroyed, so a worker that outlives static destruction
+// still finds it.
+std::atomic<FairLock*> moduleLock{nullptr};
+
+FairLock& moduleLockCreated() {
+  static FairLock* const created = new FairLock;
   moduleLock.store(created, std::memory_order_release);
   return *created;
 }
@@ -35,7 +55,7 @@ std::atomic<double> NextVoltsTime{0.0};
 void lockModule() { moduleLockCreated().lock(); }
 
 void unlockModule() {
-  std::mutex* lock = moduleLock.load(std::memory_order_acquire);
+  FairLock* lock = moduleLock.load(std::memory_order_acquire);
   if (lock == nullptr) throw std::logic_error("Assertion failure: ModuleLock does not exist");
   lock->unlock();
 }
