@@ -124,6 +124,11 @@ int main(int argc, char** argv) {
     return kelmo::runHeadless(line.duration);
   }
 
+  // Long options are all ours; single-dash ones may be the toolkit's (-platform, -style).
+  for (const std::string& arg : line.unknown) {
+    if (arg.rfind("--", 0) == 0) return usageError("unknown option '" + arg + "'");
+  }
+
 #ifdef KELMO_WITH_QT
   // The toolkit takes its own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
