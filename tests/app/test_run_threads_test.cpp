@@ -197,6 +197,26 @@ TEST_F(RunTest, SecondRunStartsFromIdleAndTakesTheVoltsOn) {
   EXPECT_EQ(headers, 2);
 }
 
+TEST_F(RunTest, PeriodAndChannelCountStayThoseOfTheStart) {
+  kelmo_params().ChannelsQuantity = 2;
+  ChannelVolts.fill(99.0);
+  useSim(steadyConfig());
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 3; }));
+  // A script changes the settings while the run is active.
+  kelmo_params().DATA_QUERY_PERIOD_MS = 0;
+  kelmo_params().ChannelsQuantity = 8;
+  const int before = enters;
+  ASSERT_TRUE(pumpUntil([&] { return enters >= before + 3; }));
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  EXPECT_EQ(ThreadErrorCode, ErrTerminated);
+  EXPECT_NEAR(ChannelVolts[0], kLevels[0], 0.001);
+  EXPECT_NEAR(ChannelVolts[1], kLevels[1], 0.001);
+  for (std::size_t c = 2; c < 8; ++c) EXPECT_EQ(ChannelVolts[c], 99.0) << c;
+  EXPECT_TRUE(consoleHas("     ChannelsQuantity = 2"));
+}
+
 // A failure injected into one worker: its outcome line ends the run's report.
 struct WorkerFailure {
   const char* name;
