@@ -1,7 +1,9 @@
 // What reaches the main window from worker threads: Enter and Esc notifications, log lines
 // (in order per thread, with the error-file fallback), and the close request that waits
 // for a run to finish.
+#include <QDialog>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +103,21 @@ TEST_F(NotificationTest, EscJoinsTheRunAndOtherKeysDoNothing) {
   postFromWorker(kKeyEscape);
   ASSERT_TRUE(processUntil([&] { return joins == 2; }));
   EXPECT_EQ(getTestState(), TestIdle);
+}
+
+TEST_F(NotificationTest, NotificationsArriveWhileAModalWindowIsOpen) {
+  // The script window is modal; a run goes on behind it.
+  press(control("MemoConsole"), Qt::Key_F9);
+  QDialog modal(form.get());
+  std::size_t pointsSeen = 0;
+  QTimer::singleShot(0, [&] {
+    postFromWorker(kKeyEnter);
+    processUntil([&] { return chart(0)->Series1()->data()->size() == 1; });
+    pointsSeen = static_cast<std::size_t>(chart(0)->Series1()->data()->size());
+    modal.reject();
+  });
+  modal.exec();
+  EXPECT_EQ(pointsSeen, 1U);
 }
 
 TEST_F(NotificationTest, LogLinesOfEachThreadArriveInTheirOrder) {
