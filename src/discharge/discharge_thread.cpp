@@ -27,7 +27,7 @@ void DischargeThread::run() {
         break;
       case 1:
         debugOutput("out");
-        writeWhenFilled(true);
+        writeWhenFilled();
         break;
       default:
         debugOutput("Assertion failure");
@@ -55,15 +55,16 @@ void DischargeThread::takeCompletedInputs() {
 }
 
 void DischargeThread::inputWakeUp() {
-  // The wake-up that the opening of the input stream causes synthesizes a block of its
-  // own, so synthesis stays one step ahead of completed input blocks. When completions
-  // were merged into one wake-up, each of them gets its step, in order, so the input
-  // blocks keep being queued again and recording cannot run dry.
+  // One step per completed input block, and one ahead for the wake-up that the opening of
+  // the input stream causes, so synthesis stays a block ahead of recording. Completions
+  // merged into one wake-up each get their step, in order, so the input blocks keep being
+  // queued again and recording cannot run dry; a wake-up whose completions an earlier one
+  // already handled does nothing.
   takeCompletedInputs();
-  do {
+  while (counter_ < completedInputs_ + 1) {
     synthesizeNext();
-    writeWhenFilled(counter_ >= completedInputs_ + 1);
-  } while (counter_ < completedInputs_ + 1);
+    writeWhenFilled();
+  }
 }
 
 void DischargeThread::synthesizeNext() {
@@ -82,15 +83,17 @@ void DischargeThread::synthesizeNext() {
   }
 }
 
-void DischargeThread::writeWhenFilled(bool lastStep) {
+void DischargeThread::writeWhenFilled() {
   debugOutput(std::to_string(filled_));
   if (filled_ > 3) {
     filled_ -= 1;
-    // A block is on time only at the wake-up's last step and when the device has played
-    // every block written before; otherwise its turn has passed. Playing it anyway would
-    // put every later block behind and let synthesis overwrite blocks not yet played.
+    // A block is on time only while no input block has completed beyond this step and the
+    // device has played every block written before; otherwise its turn has passed.
+    // Playing it anyway would put every later block behind and let synthesis overwrite
+    // blocks not yet played.
+    takeCompletedInputs();
     takePlayedOutputs();
-    if (lastStep && writtenOutputs_.empty()) {
+    if (counter_ >= completedInputs_ + 1 && writtenOutputs_.empty()) {
       const unsigned result = streams_.writeOutput(rings_.output.block(w_));
       if (result == kSoundOk) writtenOutputs_.push_back(w_);
       reportResult("waveOutWrite 1", result);

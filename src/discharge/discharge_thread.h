@@ -24,7 +24,7 @@ class DischargeThread {
   void takeCompletedInputs();
   void inputWakeUp();
   void synthesizeNext();
-  void writeWhenFilled(bool lastStep);
+  void writeWhenFilled();
   void takePlayedOutputs();
   void shutDown();
 

@@ -2,7 +2,6 @@
 
 #include <portaudio.h>
 
-#include <mutex>
 #include <span>
 
 #include "discharge/quiet_alsa.h"
@@ -27,12 +26,17 @@ std::string errorText(PaError error) {
   return text;
 }
 
-// Pa_Initialize with the probing noise kept off the terminal.
-PaError initialiseQuietly() {
-  static std::once_flag alsaSilenced;
-  std::call_once(alsaSilenced, silenceAlsaErrors);
-  MutedStderr muted;
-  return Pa_Initialize();
+// PortAudio for the rest of the process, initialised once with the probing noise kept off
+// the terminal. It is never terminated: that would unload ALSA's plug-ins with the state
+// they keep, and probe every card and server again at each start. The devices are those
+// present at the first use.
+PaError portAudioSession() {
+  static const PaError initialised = [] {
+    silenceAlsaErrors();
+    MutedStderr muted;
+    return Pa_Initialize();
+  }();
+  return initialised;
 }
 
 struct DuplexParameters {
@@ -82,23 +86,18 @@ struct PortAudioCallback {
 PortAudioSound::~PortAudioSound() { release(); }
 
 bool PortAudioSound::canOpenDuplex(const WaveFormat& format) {
-  if (initialiseQuietly() != paNoError) return false;
+  if (portAudioSession() != paNoError) return false;
   const DuplexParameters p = duplexParameters(format);
-  bool supported = false;
-  if (p.missing.empty()) {
-    MutedStderr muted;
-    supported = Pa_IsFormatSupported(&p.input, &p.output, format.framesPerSecond) == paFormatIsSupported;
-  }
-  Pa_Terminate();
-  return supported;
+  if (!p.missing.empty()) return false;
+  MutedStderr muted;
+  return Pa_IsFormatSupported(&p.input, &p.output, format.framesPerSecond) == paFormatIsSupported;
 }
 
 std::string PortAudioSound::deviceName() const { return deviceName_; }
 
 std::string PortAudioSound::open(const WaveFormat& format, AutoResetEvent& inputEvent,
                                  AutoResetEvent& outputEvent) {
-  if (const PaError e = initialiseQuietly(); e != paNoError) return errorText(e);
-  initialised_ = true;
+  if (const PaError e = portAudioSession(); e != paNoError) return errorText(e);
   const DuplexParameters p = duplexParameters(format);
   if (!p.missing.empty()) return p.missing;
   deviceName_ = std::string("PortAudio \"") + Pa_GetDeviceInfo(p.output.device)->name + "\"";
@@ -147,10 +146,6 @@ void PortAudioSound::release() {
   if (stream_) {
     Pa_CloseStream(static_cast<PaStream*>(stream_));
     stream_ = nullptr;
-  }
-  if (initialised_) {
-    Pa_Terminate();
-    initialised_ = false;
   }
 }
 

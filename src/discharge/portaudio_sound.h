@@ -34,7 +34,6 @@ class PortAudioSound : public QueuedSoundStreams {
   void release();
 
   void* stream_ = nullptr;  // PaStream
-  bool initialised_ = false;
   std::atomic<bool> running_{false};
   std::string deviceName_ = "PortAudio default device";
   int channels_ = 2;

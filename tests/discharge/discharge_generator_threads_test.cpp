@@ -32,12 +32,27 @@ class DebugLines {
  public:
   DebugLines() {
     captureDebugOutput([this](const std::string& text) {
-      std::lock_guard lock(mutex_);
+      std::unique_lock lock(mutex_);
       lines_.push_back(text);
       changed_.notify_all();
+      changed_.wait(lock, [this] { return !held_; });
     });
   }
-  ~DebugLines() { captureDebugOutput({}); }
+  ~DebugLines() {
+    release();
+    captureDebugOutput({});
+  }
+
+  // While held, the thread writing a line stops right after it.
+  void hold() {
+    std::lock_guard lock(mutex_);
+    held_ = true;
+  }
+  void release() {
+    std::lock_guard lock(mutex_);
+    held_ = false;
+    changed_.notify_all();
+  }
 
   // Waits until `count` lines have arrived; returns them all.
   Lines waitFor(std::size_t count) {
@@ -65,6 +80,7 @@ class DebugLines {
   std::mutex mutex_;
   std::condition_variable changed_;
   Lines lines_;
+  bool held_ = false;
 };
 
 // Everything the device played, cycle by cycle.
@@ -222,6 +238,9 @@ TEST_F(DischargeGenerator, AParameterChangeTakesEffectAtTheNextBlockAtItsOwnPhas
 TEST_F(DischargeGenerator, StopEndsTheThreadAtItsNextWakeUp) {
   start();
   cycles(4);
+  // The thread checks the flag right after its last line of a wake-up: give it the time to
+  // get back to waiting first.
+  std::this_thread::sleep_for(200ms);
   stopAsymmetricDischarge();
   EXPECT_FALSE(sound_->waitClosed(50ms));  // no wake-up yet: the thread still waits
   sound_->advance();                       // one block later
@@ -291,52 +310,70 @@ TEST_F(DischargeGenerator, StopWithoutAGeneratorOnlySetsTheFlagThatTheNextStartC
 
 TEST_F(DischargeGenerator, MergedCompletionsAreEachHandledSoRecordingNeverRunsDry) {
   start();
-  // Bursts of cycles faster than the thread wakes: completions pile up between wake-ups.
-  constexpr int kBursts = 20;
-  for (int burst = 0; burst < kBursts; ++burst) {
-    sound_->advance(3);
-    std::this_thread::sleep_for(2ms);
-  }
-  // 60 completions give 61 steps in all.
-  const Lines all = lines_.waitUntil([](const Lines& l) {
-    return std::count_if(l.begin(), l.end(), [](const std::string& t) {
-             return t.size() == 3 && t.rfind("in", 0) == 0;
-           }) >= 61;
-  });
-  EXPECT_EQ(std::count(all.begin(), all.end(), "waveInAddBuffer:33"), 0);
-  // Regular cycles afterwards: every block is played again, on time.
+  cycles(4);
   const auto steps = [](const Lines& l) {
     return std::count_if(l.begin(), l.end(), [](const std::string& t) {
       return t.size() == 3 && t.rfind("in", 0) == 0;
     });
   };
-  for (int c = 1; c <= 8; ++c) {
+  const auto settled = [&](std::ptrdiff_t wanted) {
+    return [&steps, wanted](const Lines& l) {
+      return steps(l) >= wanted && l.size() >= 2 && l[l.size() - 2] == "out" && l.back() == "3";
+    };
+  };
+  std::ptrdiff_t wanted = steps(lines_.all());
+  // Ten stalls: the thread is held at the first line of a wake-up while two more blocks
+  // complete, so three completions meet it when it goes on.
+  constexpr int kStalls = 10;
+  for (int stall = 0; stall < kStalls; ++stall) {
+    lines_.hold();
+    const std::size_t before = lines_.size();
     sound_->advance();
-    lines_.waitUntil([&](const Lines& l) { return steps(l) >= 61 + c && l.back() == "3"; });
+    lines_.waitFor(before + 1);
+    sound_->advance(2);
+    lines_.release();
+    wanted += 3;
+    lines_.waitUntil(settled(wanted));
   }
+  // Regular cycles afterwards.
+  for (int c = 0; c < 8; ++c) {
+    sound_->advance();
+    lines_.waitUntil(settled(++wanted));
+  }
+  const Lines all = lines_.all();
+  EXPECT_EQ(steps(all), wanted);
   stopAndWaitClosed();
+
   const SoundCounters counted = sound_->counters();
   EXPECT_EQ(counted.inputOverruns, 0u);
-  EXPECT_GE(counted.blocksRecorded, 68u);
-  // Blocks whose turn passed are dropped, never played late or twice: the blocks played
-  // come in rising order, none before its time, and regular cycles play each on time.
+  EXPECT_EQ(counted.blocksRecorded, 4u + 3 * kStalls + 8 + 1);  // + the cycle that saw the stop
+  EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const std::string& l) {
+              return l.rfind("waveInAddBuffer", 0) == 0 && l.find("succeeded") == std::string::npos;
+            }),
+            0);
+  // The two blocks whose turn passed during a stall are dropped, never played late.
+  EXPECT_EQ(std::count_if(all.begin(), all.end(), [](const std::string& l) {
+              return l.rfind("waveOutWrite skipped", 0) == 0;
+            }),
+            2 * kStalls);
+  EXPECT_EQ(counted.outputUnderruns, 2u * kStalls);
+  // Cycle t plays block t - 3 or, where a block was dropped, nothing: the pattern keeps
+  // its phase against the input clock.
   const Samples tape = tape_.samples();
   const DischargePattern rig = currentDischargePattern();
   const Samples silence(kDischargeBlockSamples, 0);
   const std::size_t played = tape.size() / kDischargeBlockSamples;
-  ASSERT_GE(played, 68u);
-  std::uint64_t next = 0;
+  ASSERT_GE(played, 4u + 3 * kStalls + 8);
+  std::size_t silent = 0;
   for (std::size_t t = 3; t < played; ++t) {
     const Samples c = cycleOf(tape, t);
-    if (c == silence) continue;
-    std::uint64_t n = next;
-    while (n + 3 <= t && c != block(n, rig)) ++n;
-    EXPECT_LE(n + 3, t) << "cycle " << t << " plays no block due by then";
-    next = n + 1;
+    if (c == silence) {
+      ++silent;
+    } else {
+      EXPECT_EQ(c, block(t - 3, rig)) << "cycle " << t;
+    }
   }
-  for (std::size_t t = played - 8; t < played - 1; ++t) {
-    EXPECT_EQ(cycleOf(tape, t), block(t - 3, rig)) << "cycle " << t;
-  }
+  EXPECT_EQ(silent, counted.outputUnderruns);
 }
 
 TEST_F(DischargeGenerator, LevelsOutOfRangeAreClampedAndAZeroPeriodIsSilent) {

@@ -1,6 +1,5 @@
 // The generator on a real sound server: a private PulseAudio daemon with a null sink, the
 // generator playing through PortAudio, the sink's monitor recorded with parec.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -259,12 +258,6 @@ TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWid
   PrivatePulseServer server;
   if (!server.failure().empty()) GTEST_SKIP() << "PulseAudio cannot run here: " << server.failure();
 
-  // ALSA unloads its plug-ins when the stream closes; what they keep for the process
-  // would then look like leaks of no known library to the leak check. Pinned, it stays
-  // reachable from their own data.
-  for (const auto& plugin : fs::directory_iterator(ALSA_PLUGIN_DIR)) {
-    ::dlopen(plugin.path().c_str(), RTLD_NOW | RTLD_NODELETE);
-  }
   createGlobalParams();
   tKELMO_Params& p = kelmo_params();
   p.dischargeTimemS = 50;       // 2205 frames
