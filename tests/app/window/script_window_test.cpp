@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/run_script_file.h"
+#include "app/window/main_form.h"
 #include "app/window/script_window.h"
 #include "app/window/script_window_install.h"
 #include "app/window/settings_editor_hook.h"
@@ -410,6 +411,26 @@ TEST_F(ModalScriptWindow, F3ShowsTheFileWithoutRunningIt) {
   EXPECT_NE(seenText.find("DATA_QUERY_PERIOD_MS := 1000;"), std::string::npos);
   EXPECT_EQ(kelmo_params().DATA_QUERY_PERIOD_MS, 200);
   EXPECT_EQ(fmScripter, nullptr);
+}
+
+TEST_F(ModalScriptWindow, F3InTheMainWindowOpensTheSettingsFileOwnedByIt) {
+  writeScript(kGoodScript);
+  const std::string savedName = SettingsFileName;
+  SettingsFileName = file;
+  {
+    TmainForm form(TmainForm::RunControl{[] {}, [] { return true; }});
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QWidget* parent = nullptr;
+    whenShown([&parent](TfmScripter& w) { parent = w.parentWidget(); });
+    form.setFocus();
+    QTest::keyClick(&form, Qt::Key_F3);
+    EXPECT_TRUE(shown) << (boxes.empty() ? std::string() : boxes.front().text);
+    EXPECT_EQ(parent, &form);
+    EXPECT_NE(seenText.find("DATA_QUERY_PERIOD_MS := 1000;"), std::string::npos);
+    EXPECT_TRUE(seenPane.empty());
+  }
+  SettingsFileName = savedName;
 }
 
 TEST_F(ModalScriptWindow, F3OnAFileThatCannotBeReadRaisesTheFileError) {
