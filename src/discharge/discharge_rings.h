@@ -14,6 +14,28 @@ inline constexpr int kRingBlocks = 6;
 
 inline void nextSlot(int& index) { index = (index + 1) % kRingBlocks; }
 
+// Ring slots handed to a stream, oldest first; fixed storage, as a ring holds no more.
+class SlotQueue {
+ public:
+  bool empty() const { return count_ == 0; }
+  int front() const { return slots_[head_]; }
+  void pop() {
+    head_ = (head_ + 1) % slots_.size();
+    --count_;
+  }
+  // The streams refuse a block they hold already, so no more than a ring is ever pushed.
+  void push(int slot) {
+    if (count_ == slots_.size()) return;
+    slots_[(head_ + count_) % slots_.size()] = slot;
+    ++count_;
+  }
+
+ private:
+  std::array<int, kRingBlocks> slots_{};
+  std::size_t head_ = 0;
+  std::size_t count_ = 0;
+};
+
 struct DischargeRing {
   std::array<std::array<std::int16_t, kDischargeBlockSamples>, kRingBlocks> buffers{};
   std::array<SoundBlock, kRingBlocks> blocks;

@@ -41,7 +41,7 @@ void DischargeThread::run() {
 void DischargeThread::queueInputRing() {
   for (int slot = 0; slot < kRingBlocks; ++slot) {
     if (reportResult("waveInAddBuffer", streams_.addInput(rings_.input.block(slot))) == kSoundOk) {
-      queuedInputs_.push_back(slot);
+      queuedInputs_.push(slot);
     }
   }
 }
@@ -49,7 +49,7 @@ void DischargeThread::queueInputRing() {
 void DischargeThread::takeCompletedInputs() {
   // Blocks come back in the order queued, so the completed ones are at the front.
   while (!queuedInputs_.empty() && rings_.input.block(queuedInputs_.front()).done()) {
-    queuedInputs_.pop_front();
+    queuedInputs_.pop();
     ++completedInputs_;
   }
 }
@@ -77,7 +77,7 @@ void DischargeThread::synthesizeNext() {
   if (pending_ > 3) {
     const int slot = (k_ + pending_) % kRingBlocks;
     const unsigned result = streams_.addInput(rings_.input.block(slot));
-    if (result == kSoundOk) queuedInputs_.push_back(slot);
+    if (result == kSoundOk) queuedInputs_.push(slot);
     reportResult("waveInAddBuffer " + std::to_string(k_), result);
     pending_ -= 1;
   }
@@ -95,7 +95,7 @@ void DischargeThread::writeWhenFilled() {
     takePlayedOutputs();
     if (counter_ >= completedInputs_ + 1 && writtenOutputs_.empty()) {
       const unsigned result = streams_.writeOutput(rings_.output.block(w_));
-      if (result == kSoundOk) writtenOutputs_.push_back(w_);
+      if (result == kSoundOk) writtenOutputs_.push(w_);
       reportResult("waveOutWrite 1", result);
     } else {
       debugOutput("waveOutWrite skipped: block " + std::to_string(w_) + " is late");
@@ -106,7 +106,7 @@ void DischargeThread::writeWhenFilled() {
 
 void DischargeThread::takePlayedOutputs() {
   while (!writtenOutputs_.empty() && rings_.output.block(writtenOutputs_.front()).done()) {
-    writtenOutputs_.pop_front();
+    writtenOutputs_.pop();
   }
 }
 

@@ -3,7 +3,6 @@
 // output block; writing trails synthesis by three blocks.
 #include <atomic>
 #include <cstdint>
-#include <deque>
 
 #include "discharge/discharge_rings.h"
 #include "discharge/sound_streams.h"
@@ -40,10 +39,10 @@ class DischargeThread {
   int filled_ = 0;
   std::uint64_t counter_ = 0;
   // Input slots queued and not yet seen completed, oldest first.
-  std::deque<int> queuedInputs_;
+  SlotQueue queuedInputs_;
   std::uint64_t completedInputs_ = 0;
   // Output slots written and not yet seen played, oldest first.
-  std::deque<int> writtenOutputs_;
+  SlotQueue writtenOutputs_;
 };
 
 }  // namespace kelmo
