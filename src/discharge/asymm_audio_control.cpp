@@ -95,4 +95,10 @@ void startAsymmetricDischarge() {
 
 void stopAsymmetricDischarge() { generator().StopDischarge = true; }
 
+void endAsymmetricDischarge() {
+  Generator& g = generator();
+  g.StopDischarge = true;
+  if (g.thread.joinable()) g.thread.join();
+}
+
 }  // namespace kelmo

@@ -13,4 +13,8 @@ void startAsymmetricDischarge();
 // Asks DischargeThread to end and returns at once; it ends within one block.
 void stopAsymmetricDischarge();
 
+// Program shutdown: stops the generator and waits until DischargeThread has ended, so that
+// the parameter object it reads can go. Does nothing when no generator runs.
+void endAsymmetricDischarge();
+
 }  // namespace kelmo

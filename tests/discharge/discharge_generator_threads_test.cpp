@@ -403,6 +403,34 @@ TEST_F(DischargeGenerator, LevelsOutOfRangeAreClampedAndAZeroPeriodIsSilent) {
   }
 }
 
+TEST_F(DischargeGenerator, EndingForShutdownWaitsForTheThreadAndThenPlaysNoMore) {
+  start();
+  cycles(5);
+  std::thread ender([] { endAsymmetricDischarge(); });
+  std::this_thread::sleep_for(50ms);
+  sound_->advance();  // the wake-up at which the thread sees the stop
+  ender.join();       // returns only once the thread has ended
+  EXPECT_TRUE(sound_->waitClosed(0ms));
+  // With the generator gone the parameter object can go; a second end is harmless.
+  destroyGlobalParams();
+  endAsymmetricDischarge();
+  createGlobalParams();
+}
+
+TEST_F(DischargeGenerator, BlocksAreSilentWhileNoParameterObjectExists) {
+  start();
+  cycles(2);
+  destroyGlobalParams();  // blocks 3 … are synthesized without parameters
+  cycles(5);
+  createGlobalParams();
+  stopAndWaitClosed();
+  const Samples tape = tape_.samples();
+  const std::size_t played = tape.size() / kDischargeBlockSamples;
+  ASSERT_GE(played, 8u);
+  for (std::size_t c = 3; c < 6; ++c) EXPECT_NE(cycleOf(tape, c), Samples(kDischargeBlockSamples, 0));
+  for (std::size_t c = 6; c < played; ++c) EXPECT_EQ(cycleOf(tape, c), Samples(kDischargeBlockSamples, 0));
+}
+
 TEST_F(DischargeGenerator, ADeviceThatCannotOpenIsNamedWithTheReasonAndLeavesNothingRunning) {
   setSoundStreamsFactory([this] {
     ++opened_;
