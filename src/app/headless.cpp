@@ -50,6 +50,28 @@ void writeConsoleLine(const std::string& line) {
 }
 
 // SIGINT and SIGTERM ask the run to stop; the previous handlers return at the end.
+#ifdef _WIN32
+// Windows has no sigaction; the C library's signal() serves Ctrl-C and SIGTERM alike.
+class StopSignals {
+ public:
+  StopSignals() {
+    stopSignalled = false;
+    previousInt_ = std::signal(SIGINT, onStopSignal);
+    previousTerm_ = std::signal(SIGTERM, onStopSignal);
+  }
+  ~StopSignals() {
+    std::signal(SIGINT, previousInt_);
+    std::signal(SIGTERM, previousTerm_);
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+ private:
+  using Handler = void (*)(int);
+  Handler previousInt_ = nullptr;
+  Handler previousTerm_ = nullptr;
+};
+#else
 class StopSignals {
  public:
   StopSignals() {
@@ -71,6 +93,7 @@ class StopSignals {
   struct sigaction previousInt_ {};
   struct sigaction previousTerm_ {};
 };
+#endif
 
 // The queue stands in for the window while the run lasts.
 class HeadlessWindow {

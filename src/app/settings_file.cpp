@@ -14,6 +14,13 @@ namespace kelmo {
 
 namespace {
 
+#ifdef _WIN32
+// Binary mode keeps the bytes as they are; Windows has no close-on-exec flag to give.
+constexpr int kOpenMode = O_BINARY;
+#else
+constexpr int kOpenMode = O_CLOEXEC;
+#endif
+
 [[noreturn]] void fail(const char* action, const std::string& fileName, int error) {
   throw SettingsFileError(std::string(action) + " \"" + fileName + "\": " + std::strerror(error));
 }
@@ -63,7 +70,7 @@ std::string joinScriptLines(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> readScriptFile(const std::string& fileName) {
-  FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor file(::open(fileName.c_str(), O_RDONLY | kOpenMode));
   if (file.get() < 0) fail(kCannotRead, fileName, errno);
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) fail(kCannotRead, fileName, errno);
@@ -85,7 +92,7 @@ std::vector<std::string> readScriptFile(const std::string& fileName) {
 
 void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines) {
   const std::string bytes = utf8ToCp1251(joinScriptLines(lines));
-  FileDescriptor file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  FileDescriptor file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kOpenMode, 0666));
   if (file.get() < 0) fail(kCannotWrite, fileName, errno);
   std::size_t written = 0;
   while (written < bytes.size()) {

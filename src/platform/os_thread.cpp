@@ -13,6 +13,7 @@
 
 namespace kelmo {
 
+#ifndef _WIN32
 namespace {
 
 // The C library's number formatting needs more than the smallest stack a thread may
@@ -29,6 +30,7 @@ std::size_t effectiveStackSize(std::size_t requested) {
 }
 
 }  // namespace
+#endif
 
 struct OsThread::Impl {
   std::function<void()> body;
