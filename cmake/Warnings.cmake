@@ -28,11 +28,20 @@ function(kelmo_test name)
                        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# kelmo_folder_library(name DEPS libs...): the library of one source folder, built from
-# every .cpp in it (an interface library while the folder holds only headers).
+# kelmo_folder_library(name DEPS libs... [NOT_ON_WINDOWS files...]): the library of one
+# source folder, built from every .cpp in it (an interface library while the folder holds
+# only headers). Files named *_windows.cpp are built for Windows only; NOT_ON_WINDOWS
+# names the files that Windows builds leave out.
 function(kelmo_folder_library name)
-  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(L "" "" "DEPS;NOT_ON_WINDOWS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    foreach(f ${L_NOT_ON_WINDOWS})
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+    endforeach()
+  else()
+    list(FILTER sources EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
   if(sources)
     kelmo_library(${name} ${sources})
     target_link_libraries(${name} PUBLIC ${L_DEPS} Threads::Threads)

@@ -15,6 +15,7 @@ packages=(
   lua5.4
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
 )
 
 missing=()
@@ -28,6 +29,10 @@ if ((${#missing[@]})); then
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
+  # 32-bit Wine runs the i686 Windows build; its packages come from the i386 architecture.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
