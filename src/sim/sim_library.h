@@ -42,6 +42,9 @@ SimModule* simModuleOf(ILE154* module);
 // The library that start-up puts in use: KELMO_MODULE_LIBRARY unset, empty or "sim"
 // gives the simulator configured by KELMO_SIM. Any other choice, or a malformed
 // KELMO_SIM, gives null and a message for the operator in error.
+// On Windows KELMO_MODULE_LIBRARY is the path or file name of the module library, the
+// vendor's file name when unset or empty; the simulator is not offered there, since the
+// reads complete through the kernel (a library file carrying it serves instead).
 std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error);
 
 }  // namespace kelmo::sim

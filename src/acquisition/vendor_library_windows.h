@@ -1,0 +1,19 @@
+#pragma once
+// The module vendor's library as a DLL: its two entry points looked up by name, the
+// interface it hands out used through ILE154. Windows only.
+#include <memory>
+#include <string>
+
+#include "acquisition/module_library.h"
+
+namespace kelmo {
+
+// The file name the vendor installs the library under.
+inline constexpr const char* kVendorLibraryFileName = "Lusbapi.dll";
+
+// Loads the library from a path or a bare file name (found along the Windows DLL search
+// path). Null, with the reason in error, when it cannot be loaded or lacks an entry point.
+// The DLL stays loaded as long as the returned library lives.
+std::shared_ptr<ModuleLibrary> loadVendorLibrary(const std::string& fileName, std::string& error);
+
+}  // namespace kelmo
