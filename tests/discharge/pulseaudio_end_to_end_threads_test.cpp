@@ -1,8 +1,9 @@
 // The generator on a real sound server: a private PulseAudio daemon with a null sink, the
 // generator playing through PortAudio, the sink's monitor recorded with parec.
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,8 +27,6 @@
 #include "discharge/portaudio_sound.h"
 #include "discharge/sound_choice.h"
 #include "captured_stderr.h"
-
-extern char** environ;
 
 // The sound server's client library hands data between its threads through shared memory
 // with its own synchronisation, which the thread checker cannot see in an uninstrumented
@@ -42,21 +42,36 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// A child process started by the test and ended by its id.
+// A child process started by the test and ended by its id; it also ends when the test
+// process dies, so an aborted run leaves no server behind.
 class Child {
  public:
   Child(std::vector<std::string> args, const fs::path& output) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (::getppid() != parent) ::_exit(127);
+      const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int log = ::open((output.string() + ".log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(out, STDOUT_FILENO);
+      ::dup2(log, STDERR_FILENO);
+      ::execvp(argv[0], argv.data());
+      const std::string why = std::string("cannot run ") + argv[0] + ": " + std::strerror(errno) + "\n";
+      (void)!::write(STDERR_FILENO, why.data(), why.size());
+      ::_exit(127);
+    }
   }
   ~Child() { end(); }
-  bool running() const { return pid_ > 0; }
+  bool running() {
+    if (pid_ <= 0) return false;
+    if (::waitpid(pid_, nullptr, WNOHANG) == 0) return true;
+    pid_ = -1;
+    return false;
+  }
   void end() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
@@ -70,7 +85,7 @@ class Child {
 
 int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
-// A PulseAudio daemon of our own, in a private runtime folder, with the null sink "rig" as
+// A PulseAudio server of our own, in a private runtime folder, with the null sink "rig" as
 // the default sink and its monitor as the default source.
 class PrivatePulseServer {
  public:
@@ -84,26 +99,28 @@ class PrivatePulseServer {
     if (const char* old = std::getenv("XDG_RUNTIME_DIR")) savedRuntimeDir_ = old;
     ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
     ::unsetenv("PULSE_SERVER");
-    const int started = run(
-        "pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load=module-native-protocol-unix "
-        "--load=\"module-null-sink sink_name=rig rate=44100 channels=2\" --load=module-always-sink");
-    if (started != 0) {
-      failure_ = "the pulseaudio daemon does not start (exit status " + std::to_string(started) + ")";
+    server_ = std::make_unique<Child>(
+        std::vector<std::string>{"pulseaudio", "--exit-idle-time=-1", "--disallow-exit", "-n",
+                                 "--load=module-native-protocol-unix",
+                                 "--load=module-null-sink sink_name=rig rate=44100 channels=2",
+                                 "--load=module-always-sink"},
+        dir_ / "server.out");
+    for (int i = 0; i < 200 && server_->running() && run("pactl info") != 0; ++i) {
+      std::this_thread::sleep_for(50ms);
+    }
+    if (!server_->running()) {
+      std::ifstream log(dir_ / "server.out.log");
+      failure_ = "the pulseaudio server does not start: " +
+                 std::string(std::istreambuf_iterator<char>(log), {});
       return;
     }
-    for (int i = 0; i < 100 && run("pactl info") != 0; ++i) std::this_thread::sleep_for(50ms);
     if (run("pactl set-default-sink rig") != 0 || run("pactl set-default-source rig.monitor") != 0 ||
         run("pactl set-sink-volume rig 100%") != 0) {
-      failure_ = "the pulseaudio daemon started but does not answer pactl";
+      failure_ = "the pulseaudio server started but does not answer pactl";
     }
   }
   ~PrivatePulseServer() {
-    std::ifstream pidFile(dir_ / "pulse" / "pid");
-    pid_t pid = 0;
-    if (pidFile >> pid && pid > 0) {
-      ::kill(pid, SIGTERM);
-      for (int i = 0; i < 100 && ::kill(pid, 0) == 0; ++i) std::this_thread::sleep_for(20ms);
-    }
+    server_.reset();
     if (savedRuntimeDir_.empty()) ::unsetenv("XDG_RUNTIME_DIR");
     else ::setenv("XDG_RUNTIME_DIR", savedRuntimeDir_.c_str(), 1);
     std::error_code ignored;
@@ -116,6 +133,7 @@ class PrivatePulseServer {
   fs::path dir_;
   std::string savedRuntimeDir_;
   std::string failure_;
+  std::unique_ptr<Child> server_;
 };
 
 // The recording compared frame by frame with the pattern played, from its first sound to
