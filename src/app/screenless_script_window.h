@@ -34,7 +34,6 @@ class ScreenlessScriptWindow final : public ScriptWindow, private ScriptOutput {
 
   const std::string& fileName() const { return fileName_; }
   const std::vector<std::string>& editorLines() const { return editorLines_; }
-  void setEditorLines(std::vector<std::string> lines) { editorLines_ = std::move(lines); }
   const std::vector<std::string>& outputLines() const { return outputLines_; }
 
  private:

@@ -1,12 +1,14 @@
 #include "app/window/script_window.h"
 
+#include <QColor>
 #include <QFont>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <Qsci/qscilexerpascal.h>
 #include <Qsci/qsciscintilla.h>
+#include <algorithm>
+#include <iterator>
 
 #include "app/settings_file.h"
 #include "app/window/version.h"
