@@ -20,12 +20,13 @@ function(kelmo_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   kelmo_warnings(${name})
-  set(labels unit)
+  # One label each: a list here would be split into property names by the discovery script.
+  set(label unit)
   if(T_THREADS)
-    list(APPEND labels threads)
+    set(label threads)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${labels}"
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${label}
+                       ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()
 
 # kelmo_folder_library(name DEPS libs... [NOT_ON_WINDOWS files...]): the library of one
