@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "acquisition/run_state.h"
 #include "app/module_io.h"
 #include "config/kelmo_params.h"
+#include "discharge/sound_choice.h"
 #include "script_test_support.h"
 #include "sim/sim_library.h"
 
@@ -266,6 +268,17 @@ TEST_F(ScriptBindings, InitIsRefusedWhileATestRunIsActive) {
     EXPECT_EQ(library_->modulesCreated(), 0u);
   }
   setTestState(TestIdle);
+}
+
+TEST_F(ScriptBindings, AGeneratorThatCannotStartEndsTheRunWithItsReason) {
+  setSoundStreamsFactory([]() -> std::shared_ptr<SoundStreams> {
+    throw std::runtime_error("sound device \"test\": not connected");
+  });
+  const ScriptRun run = runScriptText(body("stopAsymmetricDischarge;\nwriteLn('stopped');\nstartAsymmetricDischarge;"));
+  setSoundStreamsFactory({});
+  EXPECT_FALSE(run.succeeded);
+  EXPECT_EQ(executionLines(run),
+            (std::vector<std::string>{"stopped", "Error while executing script: Exception: sound device \"test\": not connected"}));
 }
 
 TEST_F(ScriptBindings, ShowMessageAndWriteLnKeepTheirOrder) {
