@@ -62,7 +62,7 @@ int runScriptCommand(const std::string& fileName) {
   }
 
   // Nothing the script started outlives the command.
-  stopAsymmetricDischarge();
+  endAsymmetricDischarge();
   if (pModule != nullptr) {
     pModule->ReleaseLInstance();
     pModule = nullptr;

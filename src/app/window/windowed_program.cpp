@@ -8,6 +8,7 @@
 #include "app/window/message_box_dialog.h"
 #include "app/window/version.h"
 #include "config/kelmo_params.h"
+#include "discharge/asymm_audio_control.h"
 
 namespace kelmo {
 
@@ -35,6 +36,8 @@ int runWindowedProgram(QApplication& app) {
     mainForm.show();
     exitCode = app.exec();
   }
+  // The generator reads the parameters at every block: it ends before they go.
+  endAsymmetricDischarge();
   destroyGlobalParams();
   return exitCode;
 }
