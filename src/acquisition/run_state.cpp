@@ -2,6 +2,10 @@
 
 #include <atomic>
 #include <stdexcept>
+#ifdef _WIN32
+#include <condition_variable>
+#include <mutex>
+#endif
 
 #include "platform/log_msg.h"
 #include "support/stack_frame.h"
@@ -13,6 +17,31 @@ namespace {
 // ModuleLock: served in the order it was asked for. A thread that calls the module back to
 // back (the air valve with no pause) would otherwise take it again before a woken waiter
 // could, and starve the read thread until the module's buffer runs over.
+#ifdef _WIN32
+// MinGW's libstdc++ waits on atomics through a shared table of condition variables that
+// can miss a wake-up; the ticket lock waits on its own condition variable there.
+class FairLock {
+ public:
+  void lock() {
+    std::unique_lock guard(mutex_);
+    const std::uint32_t ticket = next_++;
+    turn_.wait(guard, [&] { return serving_ == ticket; });
+  }
+  void unlock() {
+    {
+      std::lock_guard guard(mutex_);
+      ++serving_;
+    }
+    turn_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  std::uint32_t next_ = 0;
+  std::uint32_t serving_ = 0;
+};
+#else
 class FairLock {
  public:
   void lock() {
@@ -30,6 +59,7 @@ class FairLock {
   std::atomic<std::uint32_t> next_{0};
   std::atomic<std::uint32_t> serving_{0};
 };
+#endif
 
 // Made on first use and never destroyed, so a worker that outlives static destruction
 // still finds it.
