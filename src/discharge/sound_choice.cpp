@@ -4,7 +4,9 @@
 #include <mutex>
 #include <stdexcept>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "discharge/winmm_sound.h"
+#else
 #include "discharge/portaudio_sound.h"
 #endif
 #include "discharge/virtual_sound.h"
@@ -21,7 +23,9 @@ const std::string kWavPrefix = "virtual:wav=";
 }  // namespace
 
 std::shared_ptr<SoundStreams> soundStreamsFor(const std::string& choice) {
-#ifndef _WIN32
+#ifdef _WIN32
+  if (choice == "winmm") return std::make_shared<WinmmSound>();
+#else
   if (choice == "portaudio") return std::make_shared<PortAudioSound>();
 #endif
   if (choice == "virtual") return std::make_shared<VirtualSound>(VirtualSound::Options{});
@@ -30,13 +34,19 @@ std::shared_ptr<SoundStreams> soundStreamsFor(const std::string& choice) {
         VirtualSound::Options{VirtualSound::Pacing::clock, choice.substr(kWavPrefix.size())});
   }
   if (choice.empty()) {
-#ifndef _WIN32
+#ifdef _WIN32
+    if (WinmmSound::available()) return std::make_shared<WinmmSound>();
+#else
     if (PortAudioSound::canOpenDuplex(WaveFormat{})) return std::make_shared<PortAudioSound>();
 #endif
     return std::make_shared<VirtualSound>(VirtualSound::Options{});
   }
+#ifdef _WIN32
+  throw std::runtime_error("KELMO_SOUND=\"" + choice + "\": expected winmm, virtual or virtual:wav=PATH");
+#else
   throw std::runtime_error("KELMO_SOUND=\"" + choice +
                            "\": expected portaudio, virtual or virtual:wav=PATH");
+#endif
 }
 
 std::shared_ptr<SoundStreams> chooseSoundStreams() {

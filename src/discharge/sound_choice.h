@@ -1,7 +1,8 @@
 #pragma once
 // Which sound device the generator opens: KELMO_SOUND = portaudio | virtual |
 // virtual:wav=PATH; unset, PortAudio when it can open a full-duplex stream at the format,
-// otherwise the virtual device.
+// otherwise the virtual device. On Windows winmm takes PortAudio's place: the waveIn and
+// waveOut devices 0 when the system has both.
 #include <functional>
 #include <memory>
 #include <string>
