@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -23,7 +24,10 @@ std::string readFile(const std::string& path) {
 class LogMsg : public ::testing::Test {
  protected:
   void SetUp() override {
-    errorFile_ = ::testing::TempDir() + "kelmo_log_msg_test.error";
+    // CTest runs the tests of this file in parallel processes: each gets its own file.
+    errorFile_ = ::testing::TempDir() + "kelmo_log_msg_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                 std::to_string(::getpid()) + ".error";
     std::remove(errorFile_.c_str());
     setErrorFilePath(errorFile_);
     setDecimalSeparator('.');
@@ -33,6 +37,7 @@ class LogMsg : public ::testing::Test {
     registerMainWindow(nullptr, {});
     setErrorFilePath("");
     setClock({});
+    std::remove(errorFile_.c_str());
   }
 
   std::vector<std::string> console_;
