@@ -1,4 +1,4 @@
-// The sound devices the generator can be given, and how one is chosen.
+// The virtual sound device paced by its own clock.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "captured_stderr.h"
+#include "scratch_folder.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
 #include "discharge/discharge_pattern.h"
@@ -26,28 +27,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// A private folder, and XDG_RUNTIME_DIR pointing into it: no sound server is found there.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    char pattern[] = "/tmp/kelmo-sound-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
-    ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-  }
-  ~ScratchFolder() {
-    if (saved_.empty()) ::unsetenv("XDG_RUNTIME_DIR");
-    else ::setenv("XDG_RUNTIME_DIR", saved_.c_str(), 1);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  fs::path operator/(const char* name) const { return dir_ / name; }
-
- private:
-  fs::path dir_;
-  std::string saved_;
-};
-
 std::uint32_t le32(const std::vector<char>& b, std::size_t at) {
   std::uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[at + static_cast<std::size_t>(i)]);
@@ -57,68 +36,6 @@ std::uint32_t le32(const std::vector<char>& b, std::size_t at) {
 std::uint16_t le16(const std::vector<char>& b, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
                                     static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-TEST(SoundChoice, NamesEachChoiceAndRejectsUnknownOnes) {
-  EXPECT_EQ(soundStreamsFor("virtual")->deviceName(), "virtual");
-  EXPECT_EQ(soundStreamsFor("virtual:wav=/tmp/x.wav")->deviceName(), "virtual:wav=/tmp/x.wav");
-  EXPECT_NE(soundStreamsFor("portaudio")->deviceName().find("PortAudio"), std::string::npos);
-  for (const char* bad : {"Virtual", "virtual:wav=", "pulse", "virtual:wave=/tmp/x.wav"}) {
-    try {
-      soundStreamsFor(bad);
-      ADD_FAILURE() << bad << " accepted";
-    } catch (const std::runtime_error& e) {
-      EXPECT_NE(std::string(e.what()).find(std::string("\"") + bad + "\""), std::string::npos) << e.what();
-      EXPECT_NE(std::string(e.what()).find("portaudio, virtual or virtual:wav=PATH"), std::string::npos);
-    }
-  }
-}
-
-TEST(SoundChoice, WithoutASoundServerTheDefaultIsTheVirtualDeviceAndTheProbeIsQuiet) {
-  ScratchFolder scratch;
-  std::string deviceName, noise;
-  {
-    CapturedStderr captured(scratch / "stderr.txt");
-    const bool duplex = PortAudioSound::canOpenDuplex(WaveFormat{});
-    deviceName = soundStreamsFor("")->deviceName();
-    noise = captured.text();
-    // A machine with a sound card of its own may offer PortAudio even without a server.
-    if (duplex) GTEST_SKIP() << "this machine has a full-duplex sound device without a server";
-  }
-  EXPECT_EQ(deviceName, "virtual");
-  EXPECT_EQ(noise, "");
-}
-
-TEST(SoundChoice, APortAudioStreamThatCannotOpenEndsTheStartWithTheDeviceAndTheReason) {
-  ScratchFolder scratch;
-  if (PortAudioSound::canOpenDuplex(WaveFormat{})) {
-    GTEST_SKIP() << "this machine has a full-duplex sound device without a server";
-  }
-  createGlobalParams();
-  setSoundStreamsFactory([] { return soundStreamsFor("portaudio"); });
-  std::string message, noise;
-  {
-    CapturedStderr captured(scratch / "stderr.txt");
-    try {
-      startAsymmetricDischarge();
-    } catch (const std::runtime_error& e) {
-      message = e.what();
-    }
-    noise = captured.text();
-  }
-  setSoundStreamsFactory({});
-  EXPECT_NE(message.find("Не удалось открыть звуковое устройство \"PortAudio"), std::string::npos) << message;
-  EXPECT_NE(message.find("\": no sound "), std::string::npos) << message;
-  EXPECT_EQ(noise, "");
-  // Nothing was left running: the next start on a working device runs normally.
-  auto sound = std::make_shared<VirtualSound>(VirtualSound::Options{VirtualSound::Pacing::manual, {}});
-  setSoundStreamsFactory([sound] { return sound; });
-  startAsymmetricDischarge();
-  stopAsymmetricDischarge();
-  sound->advance();
-  EXPECT_TRUE(sound->waitClosed(10s));
-  setSoundStreamsFactory({});
-  destroyGlobalParams();
 }
 
 TEST(VirtualSound, PacedByItsClockItPlaysThePatternIntoAWavFile) {
