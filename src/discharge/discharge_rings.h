@@ -18,6 +18,7 @@ inline void nextSlot(int& index) { index = (index + 1) % kRingBlocks; }
 class SlotQueue {
  public:
   bool empty() const { return count_ == 0; }
+  std::size_t size() const { return count_; }
   int front() const { return slots_[head_]; }
   void pop() {
     head_ = (head_ + 1) % slots_.size();

@@ -88,12 +88,15 @@ void DischargeThread::writeWhenFilled() {
   if (filled_ > 3) {
     filled_ -= 1;
     // A block is on time only while no input block has completed beyond this step and the
-    // device has played every block written before; otherwise its turn has passed.
-    // Playing it anyway would put every later block behind and let synthesis overwrite
-    // blocks not yet played.
+    // device holds at most the one block written before it (one playing, one waiting, as a
+    // sound device needs to play without gaps); otherwise its turn has passed. Playing it
+    // anyway would put every later block behind, and synthesis must never write into a
+    // block that the device still holds: the next one goes into slot k.
     takeCompletedInputs();
     takePlayedOutputs();
-    if (counter_ >= completedInputs_ + 1 && writtenOutputs_.empty()) {
+    const bool deviceKeepsUp = writtenOutputs_.size() <= 1 &&
+                               (writtenOutputs_.empty() || writtenOutputs_.front() != k_);
+    if (counter_ >= completedInputs_ + 1 && deviceKeepsUp) {
       const unsigned result = streams_.writeOutput(rings_.output.block(w_));
       if (result == kSoundOk) writtenOutputs_.push(w_);
       reportResult("waveOutWrite 1", result);
