@@ -27,3 +27,6 @@ step "build with ThreadSanitizer (no window)"
 bash "$here/scripts/build.sh" "$here/build-tsan" -DKELMO_WERROR=ON -DKELMO_SANITIZE=thread -DKELMO_WITH_QT=OFF -DKELMO_BUILD_BENCH=OFF
 step "threaded tests under ThreadSanitizer"
 ctest --test-dir "$here/build-tsan" -j "$jobs" -L threads --output-on-failure --timeout 600 --no-tests=ignore
+
+step "Windows cross-builds and their tests under Wine"
+bash "$here/scripts/test-windows.sh"
