@@ -1,11 +1,9 @@
 #include "acquisition/run_state.h"
 
 #include <atomic>
-#include <stdexcept>
-#ifdef _WIN32
 #include <condition_variable>
 #include <mutex>
-#endif
+#include <stdexcept>
 
 #include "platform/log_msg.h"
 #include "support/stack_frame.h"
@@ -17,9 +15,8 @@ namespace {
 // ModuleLock: served in the order it was asked for. A thread that calls the module back to
 // back (the air valve with no pause) would otherwise take it again before a woken waiter
 // could, and starve the read thread until the module's buffer runs over.
-#ifdef _WIN32
-// MinGW's libstdc++ waits on atomics through a shared table of condition variables that
-// can miss a wake-up; the ticket lock waits on its own condition variable there.
+// A ticket lock waiting on its own condition variable (waiting on the atomics themselves
+// lost wake-ups with MinGW's library).
 class FairLock {
  public:
   void lock() {
@@ -41,25 +38,6 @@ class FairLock {
   std::uint32_t next_ = 0;
   std::uint32_t serving_ = 0;
 };
-#else
-class FairLock {
- public:
-  void lock() {
-    const std::uint32_t ticket = next_.fetch_add(1, std::memory_order_relaxed);
-    for (std::uint32_t serving = serving_.load(std::memory_order_acquire); serving != ticket;
-         serving = serving_.load(std::memory_order_acquire))
-      serving_.wait(serving, std::memory_order_acquire);
-  }
-  void unlock() {
-    serving_.fetch_add(1, std::memory_order_release);
-    serving_.notify_all();
-  }
-
- private:
-  std::atomic<std::uint32_t> next_{0};
-  std::atomic<std::uint32_t> serving_{0};
-};
-#endif
 
 // Made on first use and never destroyed, so a worker that outlives static destruction
 // still finds it.
