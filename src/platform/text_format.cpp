@@ -221,8 +221,8 @@ std::string formatText(const std::string& pattern, std::initializer_list<FormatA
           break;
         }
         const int p = precision < 0 ? 2 : std::min(precision, 100);
-        const char spec[] = {'%', '.', '*', type == 'n' ? 'f' : type == 'e' ? 'E' : type, '\0'};
-        std::snprintf(buf, sizeof buf, spec, p, v);
+        const char conversion[] = {'%', '.', '*', type == 'n' ? 'f' : type == 'e' ? 'E' : type, '\0'};
+        std::snprintf(buf, sizeof buf, conversion, p, v);
         field = replaceDecimalPoint(buf);
         break;
       }

@@ -202,9 +202,9 @@ struct Checker::Impl {
     auto tokens = lex(typeName);
     if (tokens.empty()) return;
     SyntaxError se;
-    auto spec = parseTypeText(tokens, se);
-    if (!spec) return error(se.row, se.col, se.text);
-    const Type* t = resolveType(*spec);
+    auto typeSpec = parseTypeText(tokens, se);
+    if (!typeSpec) return error(se.row, se.col, se.text);
+    const Type* t = resolveType(*typeSpec);
     if (t == nullptr) return;
     p.properties.emplace_back();
     Property* prop = &p.properties.back();
@@ -270,9 +270,9 @@ struct Checker::Impl {
     auto tokens = lex(typeName);
     if (tokens.empty()) return;
     SyntaxError se;
-    auto spec = parseTypeText(tokens, se);
-    if (!spec) return error(se.row, se.col, se.text);
-    if (const Type* t = resolveType(*spec)) addTypeName(std::string(name), t);
+    auto typeSpec = parseTypeText(tokens, se);
+    if (!typeSpec) return error(se.row, se.col, se.text);
+    if (const Type* t = resolveType(*typeSpec)) addTypeName(std::string(name), t);
   }
 
   void declareConstant(std::string_view name, const Value& v) {
@@ -311,15 +311,15 @@ struct Checker::Impl {
   }
 
   // type = name | array[low..high, ...] of type
-  const Type* resolveType(TypeSpec& spec) {
-    if (!spec.isArray) return typeByName(spec.name, spec.row, spec.col);
-    const Type* element = resolveType(*spec.element);
+  const Type* resolveType(TypeSpec& typeSpec) {
+    if (!typeSpec.isArray) return typeByName(typeSpec.name, typeSpec.row, typeSpec.col);
+    const Type* element = resolveType(*typeSpec.element);
     if (element == nullptr) return nullptr;
-    for (std::size_t i = spec.bounds.size(); i-- > 0;) {
+    for (std::size_t i = typeSpec.bounds.size(); i-- > 0;) {
       std::int64_t low = 0, high = 0;
-      if (!constantInt(spec.bounds[i].first, low) || !constantInt(spec.bounds[i].second, high)) return nullptr;
+      if (!constantInt(typeSpec.bounds[i].first, low) || !constantInt(typeSpec.bounds[i].second, high)) return nullptr;
       if (high < low) {
-        error(spec.bounds[i].second->row, spec.bounds[i].second->col, "High bound is lower than low bound");
+        error(typeSpec.bounds[i].second->row, typeSpec.bounds[i].second->col, "High bound is lower than low bound");
         return nullptr;
       }
       std::int64_t total = high - low + 1;
@@ -328,7 +328,7 @@ struct Checker::Impl {
         total *= e->count();
       }
       if (high - low >= kMaxArrayElements || total > kMaxArrayElements) {
-        error(spec.row, spec.col, "Array too large (at most " + std::to_string(kMaxArrayElements) + " elements)");
+        error(typeSpec.row, typeSpec.col, "Array too large (at most " + std::to_string(kMaxArrayElements) + " elements)");
         return nullptr;
       }
       Type t;

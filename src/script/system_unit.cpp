@@ -170,10 +170,10 @@ std::string formatScript(std::string_view pattern, const std::vector<Value>& arg
           break;
         }
         int prec = precision < 0 ? (type == 'e' ? 14 : 2) : std::min(precision, 60);
-        char spec[8] = {'%', '.', '*', type == 'n' ? 'f' : type == 'e' ? 'E' : type, 0};
-        int n = std::snprintf(nullptr, 0, spec, prec, v);
+        char conversion[8] = {'%', '.', '*', type == 'n' ? 'f' : type == 'e' ? 'E' : type, 0};
+        int n = std::snprintf(nullptr, 0, conversion, prec, v);
         std::string buf(static_cast<std::size_t>(n) + 1, '\0');
-        std::snprintf(buf.data(), buf.size(), spec, prec, v);
+        std::snprintf(buf.data(), buf.size(), conversion, prec, v);
         buf.resize(static_cast<std::size_t>(n));
         text = localeNumber(buf);
         break;
