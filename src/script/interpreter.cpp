@@ -590,24 +590,8 @@ struct Interpreter::Impl {
       }
     }
     if (!r->native) fault(e, "'" + r->name + "' has no native implementation bound");
-    Value result;
-    try {
-      NativeCall call(&self, args, n);
-      result = r->native(call);
-    } catch (const ScriptError&) {
-      throw;
-    } catch (const ScriptAbort&) {
-      throw;
-    } catch (const std::exception& ex) {
-      ScriptError err;
-      err.message = ex.what();
-      err.isException = true;
-      err.row = e->row;
-      err.col = e->col;
-      throw err;
-    } catch (...) {
-      fault(e, "Exception: a native routine failed without a message");
-    }
+    NativeCall call(&self, args, n);
+    Value result = callNative(r->native, call, e, "routine");
     for (std::size_t i = 0; i < n; ++i)
       if (targets[i] != nullptr) *targets[i] = fromNative(std::move(args[i]), r->params[i].type, e);
     if (e->op == Op::CallConstructor) {
@@ -619,15 +603,11 @@ struct Interpreter::Impl {
     return fromNative(std::move(result), r->result, e);
   }
 
-  Value readProperty(const Expr* e) {
-    const Property* prop = e->property;
-    Value self = eval(e->kid(0));
-    if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
-    if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
-    Value result;
+  // Calls a native; a std::exception it throws becomes the script's "Exception: " error at
+  // the call's position, while the script's own errors and aborts pass through.
+  Value callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what) {
     try {
-      NativeCall call(&self, nullptr, 0);
-      result = prop->reader(call);
+      return native(call);
     } catch (const ScriptError&) {
       throw;
     } catch (const ScriptAbort&) {
@@ -636,12 +616,21 @@ struct Interpreter::Impl {
       ScriptError err;
       err.message = ex.what();
       err.isException = true;
-      err.row = e->row;
-      err.col = e->col;
+      err.row = at->row;
+      err.col = at->col;
       throw err;
     } catch (...) {
-      fault(e, "Exception: a native property reader failed without a message");
+      fault(at, std::string("Exception: a native ") + what + " failed without a message");
     }
+  }
+
+  Value readProperty(const Expr* e) {
+    const Property* prop = e->property;
+    Value self = eval(e->kid(0));
+    if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
+    if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
+    NativeCall call(&self, nullptr, 0);
+    Value result = callNative(prop->reader, call, e, "property reader");
     return fromNative(std::move(result), prop->type, e);
   }
 
@@ -653,23 +642,8 @@ struct Interpreter::Impl {
     Value self = eval(target->kid(0));
     if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
     if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
-    try {
-      NativeCall call(&self, &v, 1);
-      prop->writer(call);
-    } catch (const ScriptError&) {
-      throw;
-    } catch (const ScriptAbort&) {
-      throw;
-    } catch (const std::exception& ex) {
-      ScriptError err;
-      err.message = ex.what();
-      err.isException = true;
-      err.row = target->row;
-      err.col = target->col;
-      throw err;
-    } catch (...) {
-      fault(target, "Exception: a native property writer failed without a message");
-    }
+    NativeCall call(&self, &v, 1);
+    callNative(prop->writer, call, target, "property writer");
   }
 
   // ---- built-in functions ----
