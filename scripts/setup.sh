@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential g++ cmake ninja-build pkg-config
+  build-essential g++ cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
