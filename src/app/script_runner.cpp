@@ -2,7 +2,7 @@
 
 #include "app/module_io_import.h"
 #include "app/params_import.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/message_box.h"
 
 namespace kelmo {

@@ -24,7 +24,7 @@
 #include "app/window/log_line_event.h"
 #include "app/window/numeric_field.h"
 #include "app/window/settings_editor_hook.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "config/kelmo_params.h"
 #include "measure/measurement.h"
 #include "platform/date_time.h"

@@ -9,9 +9,10 @@
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
 #include <iterator>
+#include <thread>
 
 #include "app/settings_file.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/message_box.h"
 
 namespace kelmo {
