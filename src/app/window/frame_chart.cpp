@@ -24,12 +24,13 @@ QFont pixelFont(int pixels, bool bold = false) {
   return font;
 }
 
-// A box that shows text from the program: never reached with Tab.
+// A box that shows text from the program. It takes the focus only by Tab (to copy its text):
+// a click must not take the keys F9 and Esc away from the window.
 QLineEdit* makeTextBox(QWidget* parent, const char* name) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setReadOnly(true);
-  box->setFocusPolicy(Qt::ClickFocus);
+  box->setFocusPolicy(Qt::TabFocus);
   return box;
 }
 

@@ -141,6 +141,8 @@ QWidget* TmainForm::buildLeftColumn() {
 
   buttonNastrojjka_ = new QPushButton(QStringLiteral("F3 - настройка"), column);
   buttonNastrojjka_->setObjectName(QStringLiteral("buttonNastrojjka"));
+  // Tab only: after a click the window's keys still count (F3 does what the click does).
+  buttonNastrojjka_->setFocusPolicy(Qt::TabFocus);
   connect(buttonNastrojjka_, &QPushButton::clicked, this, [this] { guarded([this] { buttonNastrojjkaClick(); }); });
 
   editAirDelay_ = new NumericField(kAirFieldMinimum, kAirFieldShown, column);
