@@ -129,12 +129,25 @@ void TFrameChart::prepareChart(std::int32_t index, std::int32_t seconds) {
 void TFrameChart::addValue(double time, double value) {
   Series1_->addData(time, value);
   dropOldestPoints(pointsToDrop(time));
-  EditValue_->setText(QString::fromStdString(formatText("%9.5f", {value})));
-  EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
-  if (!Series1_->data()->isEmpty()) {
-    Series1_->rescaleAxes();
-    Chart1_->replot(QCustomPlot::rpQueuedReplot);
+  const QString text = QString::fromStdString(formatText("%9.5f", {value}));
+  // Laying out a box's text costs more than comparing it.
+  if (text != EditValue_->text()) {
+    EditValue_->setText(text);
+    EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
+  if (!Series1_->data()->isEmpty()) {
+    stale_ = true;
+    Chart1_->update();  // asks the window for a paint, at which it replots
+  }
+}
+
+bool TFrameChart::replotIfStale() {
+  if (!stale_) return false;
+  stale_ = false;
+  if (Series1_->data()->isEmpty()) return false;
+  Series1_->rescaleAxes();
+  Chart1_->replot(QCustomPlot::rpQueuedRefresh);
+  return true;
 }
 
 int TFrameChart::pointsToDrop(double time) const {
