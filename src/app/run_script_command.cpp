@@ -10,7 +10,7 @@
 #include "app/settings_file.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
-#include "sim/sim_library.h"
+#include "app/module_library_choice.h"
 
 namespace kelmo {
 
@@ -41,7 +41,7 @@ int runScriptCommand(const std::string& fileName) {
 
   // A script may initialise the module: the library the program would use.
   std::string libraryError;
-  if (auto library = sim::chooseModuleLibraryFromEnvironment(libraryError)) {
+  if (auto library = chooseModuleLibraryFromEnvironment(libraryError)) {
     setModuleLibrary(std::move(library));
   } else {
     std::fprintf(stderr, "kelmo: %s\n", libraryError.c_str());

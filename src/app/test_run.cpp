@@ -13,6 +13,7 @@
 #include "acquisition/read_thread.h"
 #include "acquisition/run_state.h"
 #include "air/air_thread.h"
+#include "app/module_library_choice.h"
 #include "config/kelmo_params.h"
 #include "measure/data_file.h"
 #include "measure/measure_thread.h"
@@ -80,7 +81,7 @@ ModuleLibrary& libraryInUse() {
   } catch (const std::logic_error&) {
   }
   std::string error;
-  std::shared_ptr<ModuleLibrary> chosen = sim::chooseModuleLibraryFromEnvironment(error);
+  std::shared_ptr<ModuleLibrary> chosen = chooseModuleLibraryFromEnvironment(error);
   if (!chosen) throw std::runtime_error(error);
   setModuleLibrary(std::move(chosen));
   return moduleLibrary();
