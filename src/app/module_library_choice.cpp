@@ -12,6 +12,21 @@
 
 namespace kelmo {
 
+namespace {
+
+#ifndef _WIN32
+// Where the simulated slots are claimed: one folder for every program of this user.
+std::string simSlotLockDir() {
+  for (const char* name : {"KELMO_SIM_LOCK_DIR", "XDG_RUNTIME_DIR"}) {
+    const char* dir = std::getenv(name);
+    if (dir != nullptr && *dir != '\0') return dir;
+  }
+  return "/tmp";
+}
+#endif
+
+}  // namespace
+
 std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error) {
   const char* choice = std::getenv("KELMO_MODULE_LIBRARY");
 #ifdef _WIN32
@@ -29,6 +44,7 @@ std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& e
     return nullptr;
   }
   sim::SimConfig config;
+  config.slotLockDir = simSlotLockDir();
   if (const char* text = std::getenv("KELMO_SIM")) {
     std::string problem;
     if (!sim::parseSimConfig(text, config, problem)) {

@@ -8,8 +8,9 @@
 
 namespace kelmo {
 
-// KELMO_MODULE_LIBRARY unset, empty or "sim" gives the simulator configured by KELMO_SIM.
-// Any other choice, or a
+// KELMO_MODULE_LIBRARY unset, empty or "sim" gives the simulator configured by KELMO_SIM,
+// whose virtual slots are claimed against other programs through lock files in
+// KELMO_SIM_LOCK_DIR ($XDG_RUNTIME_DIR, or /tmp, when unset). Any other choice, or a
 // malformed KELMO_SIM, gives null and a message naming the value in error.
 // On Windows KELMO_MODULE_LIBRARY is the path or file name of the module library, the
 // vendor's file name when unset or empty; the simulator is not offered there, since the
