@@ -18,6 +18,8 @@ class ScreenlessScriptWindow final : public ScriptWindow, private ScriptOutput {
     std::function<void(const std::string& line)> onLine;
     // showMessage of a script; none: the message box.
     std::function<void(const std::string& text)> onMessage;
+    // A run that lasts: that it runs and how to stop it; none: standard error.
+    std::function<void(const std::string& text)> onNotice;
     // Showing the window: the output pane as it stands.
     std::function<void(const std::vector<std::string>& pane)> onShow;
   };

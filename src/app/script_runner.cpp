@@ -2,7 +2,7 @@
 
 #include "app/module_io_import.h"
 #include "app/params_import.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/message_box.h"
 
 namespace kelmo {
@@ -29,7 +29,9 @@ ScriptRunner::ScriptRunner(ScriptOutput& output) : output_(output) {
   });
 }
 
-bool ScriptRunner::compileAndRun(std::string_view scriptText) {
+bool ScriptRunner::compileAndRun(std::string_view scriptText) { return compile(scriptText) && execute(); }
+
+bool ScriptRunner::compile(std::string_view scriptText) {
   runSucceeded_ = false;
   output_.clearOutput();
   const bool compiled = engine_.compile(scriptText);
@@ -40,8 +42,10 @@ bool ScriptRunner::compileAndRun(std::string_view scriptText) {
   }
   if (compiled) compileText += std::string(kSuccesfullyCompiled) + "\r\n";
   output_.addOutput(compileText);
-  if (!compiled) return false;
+  return compiled;
+}
 
+bool ScriptRunner::execute() {
   runSucceeded_ = engine_.execute();
   output_.addOutput(runSucceeded_ ? std::string(kSuccesfullyExecuted)
                                   : std::string(kErrorWhileExecuting) + engine_.errorText());

@@ -36,6 +36,14 @@ class ScriptRunner {
   // Compiles scriptText and, when that succeeds, executes it, writing the texts of a run to
   // the output. Returns the run-succeeded flag.
   bool compileAndRun(std::string_view scriptText);
+  // The two halves: compile clears the flag and the output and writes the compile text;
+  // execute runs the compiled script and writes its outcome line. A window that must stay
+  // responsive runs execute on a thread of its own (the engine is used by one thread at a
+  // time), and its output must then accept entries from that thread.
+  bool compile(std::string_view scriptText);
+  bool execute();
+  // Stops a running execute at its next statement; from any thread, also a signal handler.
+  void requestStop() { engine_.requestStop(); }
 
   bool runSucceeded() const { return runSucceeded_; }
   void clearRunSucceeded() { runSucceeded_ = false; }

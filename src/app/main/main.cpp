@@ -10,7 +10,7 @@
 #include "app/module_library_choice.h"
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
-#include "app/window/version.h"
+#include "app/version.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
