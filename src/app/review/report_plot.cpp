@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <qcustomplot.h>
 
@@ -19,6 +20,10 @@ std::optional<std::string> writePlot(const PlotRequest& request) {
   // The offscreen platform draws without a display; a window build may run this too.
   std::unique_ptr<QApplication> app;
   if (QApplication::instance() == nullptr) {
+    // Standard error belongs to the list of malformed lines, not to the toolkit's notes.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "kelmo report: %s\n", qPrintable(text));
+    });
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "kelmo";

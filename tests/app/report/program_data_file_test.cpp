@@ -43,6 +43,7 @@ std::vector<std::string> linesWithEnds(const std::string& text) {
 
 TEST(ProgramDataFile, TwoHeadlessRunsReadBackWithTheValuesTheyWrote) {
   ScratchFolder folder("kelmo_program_data");
+  std::ofstream(folder.path() / "kelmo.ini") << "begin\nend.\n";  // the defaults stand
   for (int run = 0; run < 2; ++run) {
     const Outcome o = folder.run("--headless --duration 3");
     ASSERT_EQ(o.exitCode, 0) << o.out << o.err;
