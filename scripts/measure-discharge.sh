@@ -150,9 +150,16 @@ end
 local periods, slips, slipFrames, gaps, gapFrames, disturbances = 0, 0, 0, 0, 0, 0
 local notes = {}
 local function note(text) if #notes < 8 then notes[#notes + 1] = text end end
-if last - first >= 2 * T then
+-- A sink renders ahead; when the stream starts it rewinds to play it at once, and what its
+-- monitor had already delivered stays: the recording may begin inside the first pulse. The
+-- comparison starts at the first whole discharge pulse.
+local aligned = last - first >= 2 * T and resync(first) or nil
+if aligned and aligned > first then
+  note(string.format("the recording begins %d frames before the first whole pulse", aligned - first))
+end
+if aligned then
   local stop = last - T -- playing stops in the middle of a period
-  local start, f, intact = first, first, true
+  local start, f, intact = aligned, aligned, true
   while f <= stop do
     if f > start and (f - start) % T == 0 then
       if intact then periods = periods + 1 end
@@ -163,7 +170,10 @@ if last - first >= 2 * T then
       for extra = 1, 3 do -- frames inserted
         if matchesFrom(f + extra, start + extra) then
           slips, slipFrames = slips + 1, slipFrames + extra
-          note(string.format("slip at frame %d: %d extra", f - 1, extra))
+          local values = {}
+          for g = f, f + extra - 1 do values[#values + 1] = L[g] .. "/" .. R[g] end
+          note(string.format("slip at frame %d (phase %d): %d extra (%s)", f - 1, (f - start) % T, extra,
+                             table.concat(values, " ")))
           start, f, fixed = start + extra, f + extra, true
           break
         end
@@ -172,7 +182,7 @@ if last - first >= 2 * T then
         for missing = 1, 3 do -- frames lost
           if matchesFrom(f, start - missing) then
             slips, slipFrames = slips + 1, slipFrames + missing
-            note(string.format("slip at frame %d: %d missing", f - 1, missing))
+            note(string.format("slip at frame %d (phase %d): %d missing", f - 1, (f - start) % T, missing))
             start, fixed = start - missing, true
             break
           end

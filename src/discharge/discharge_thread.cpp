@@ -142,7 +142,7 @@ void DischargeThread::takePlayedOutputs() {
 bool DischargeThread::stalled() {
   const auto silentFor = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - lastInputAt_);
-  if (silentFor < kStallLimit) return false;
+  if (silentFor < (firstInputAfter_ ? kStallLimit : kFirstBlockLimit)) return false;
   debugOutput("DischargeThread: the sound device has completed no input block for " +
               std::to_string(silentFor.count()) + " ms (" + streams_.deviceName() +
               "); the generator ends");

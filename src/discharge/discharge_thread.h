@@ -19,8 +19,10 @@ class DischargeThread {
 
   // How long the wait for the device lasts before the stop flag is looked at again.
   static constexpr std::chrono::milliseconds kWaitSlice{100};
-  // Recording that delivers no block for this long has stalled: the thread ends.
-  static constexpr std::chrono::milliseconds kStallLimit{1500};
+  // Recording that delivers no block for this long has stalled: the thread ends. A sound
+  // server may take a second or two to deliver the first block.
+  static constexpr std::chrono::milliseconds kStallLimit{2000};
+  static constexpr std::chrono::milliseconds kFirstBlockLimit{4000};
 
   // Runs until the stop flag is seen or the device stalls, then resets and closes the
   // streams and writes one summary line.
