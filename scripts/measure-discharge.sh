@@ -87,6 +87,7 @@ echo "measure-discharge: $runs run(s) of $seconds s, KELMO_SOUND=${sound:-(unset
 failed=0
 for run in $(seq "$runs"); do
   rm -f "$dir/recording.raw" "$dir/debug.txt"
+  recordFrom=$(date +%s%N)
   parec -d rig.monitor --format=s16le --rate=44100 --channels=2 --raw >"$dir/recording.raw" 2>"$dir/parec.log" &
   recorder=$!
   sleep 0.5  # the recorder is connected before the first block can arrive
@@ -94,9 +95,9 @@ for run in $(seq "$runs"); do
     stress-ng --cpu "$(nproc)" --timeout "$((seconds + 10))s" >/dev/null 2>&1 &
     loader=$!
   fi
-  recordStart=$(stat -c %s "$dir/recording.raw")
+  startedAt=$(date +%s%N)
   ( cd "$dir" && if [ -n "$sound" ]; then export KELMO_SOUND=$sound; else unset KELMO_SOUND; fi
-    KELMO_DEBUG=$dir/debug.txt KELMO_MODULE_LIBRARY=none "$program" --run-script play.pas >"$dir/kelmo.out" 2>&1 )
+    KELMO_DEBUG=$dir/debug.txt "$program" --run-script play.pas >"$dir/kelmo.out" 2>&1 )
   status=$?
   sleep 0.5  # the tail of the sound reaches the monitor
   kill "$recorder" && wait "$recorder" 2>/dev/null
@@ -108,8 +109,9 @@ for run in $(seq "$runs"); do
     continue
   fi
   summary=$(grep -a '^DischargeThread: .* blocks synthesized' "$dir/debug.txt" | tail -1)
-  # Frames the recorder had before kelmo started, for the latency of the first sound.
-  before=$((recordStart / 4))
+  # Frames recorded before kelmo started, for the latency of the first sound (the
+  # recorder's own start-up makes it an estimate).
+  before=$(((startedAt - recordFrom) * 441 / 10000000))
   lua5.4 - "$dir/recording.raw" "$run" "$before" "$summary" <<'LUA' || failed=1
 local path, run, before, summary = arg[1], arg[2], tonumber(arg[3]), arg[4]
 local data = assert(io.open(path, "rb")):read("a")
@@ -215,7 +217,7 @@ if aligned then
 end
 local counted = summary:match("(%d+) underruns seen") or "?"
 local firstBlock = summary:match("first input block (.*)$") or "?"
-local firstSound = first <= frames and string.format("%.0f ms", (first - 1 - before) * 1000 / 44100) or "never"
+local firstSound = first <= frames and string.format("about %.0f ms", (first - 1 - before) * 1000 / 44100) or "never"
 print(string.format("run %s: %d frames recorded, %d periods found, %d slips (%d frames), %d underruns " ..
                     "(gaps in the recording, %d silent frames; the generator saw %s), %d other disturbances; " ..
                     "first input block %s, first sound %s after start",

@@ -41,7 +41,7 @@ struct Generator {
   ~Generator() {
     // The program is ending: the thread must not outlive the rings.
     StopDischarge = true;
-    joinWithin(kEndLimit);
+    if (!joinWithin(kEndLimit)) static_cast<void>(thread.release());  // never hang the exit
   }
 
   // Joins the thread once it has ended, waiting at most `limit`; false when it has not.
