@@ -29,6 +29,8 @@ class Checker {
   Routine* declareRoutine(std::string_view declaration);
   void declareType(std::string_view name, std::string_view typeName);
   void declareConstant(std::string_view name, const Value& value);
+  // A name that scripts may not use: naming it is a compile error with this reason.
+  void declareUnavailable(std::string_view name, std::string_view reason);
   // Lookups for binding at execution.
   Routine* findRoutine(std::string_view name) const;
   ClassInfo* findClass(std::string_view name) const;

@@ -27,24 +27,6 @@ struct Digits {
   bool isZero() const { return digits.find_first_not_of('0') == std::string::npos; }
 };
 
-// |value| rounded to `significant` digits, the way the user sees the number.
-Digits toDigits(double value, int significant) {
-  significant = std::clamp(significant, 1, 17);
-  Digits d;
-  if (value == 0) {
-    d.digits = "0";
-    d.point = 1;
-    return d;
-  }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*e", significant - 1, std::fabs(value));
-  std::string text(buf);
-  const std::size_t e = text.find('e');
-  d.digits = text.substr(0, 1) + (e > 2 ? text.substr(2, e - 2) : std::string());
-  d.point = std::atoi(text.c_str() + e + 1) + 1;
-  return d;
-}
-
 // Rounds half away from zero so that `decimals` digits follow the point.
 void roundAt(Digits& d, int decimals) {
   const long keep = static_cast<long>(d.point) + decimals;
@@ -70,6 +52,27 @@ void roundAt(Digits& d, int decimals) {
     d.digits = "0";
     d.point = 1;
   }
+}
+
+// |value| rounded to `significant` digits, halves away from zero on the decimal digits
+// (the shortest exact form has 17), as the runtime's number texts round.
+Digits toDigits(double value, int significant) {
+  significant = std::clamp(significant, 1, 17);
+  Digits d;
+  if (value == 0) {
+    d.digits.assign(static_cast<std::size_t>(significant), '0');
+    d.point = 1;
+    return d;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.16e", std::fabs(value));
+  const std::string text(buf);
+  const std::size_t e = text.find('e');
+  d.digits = text.substr(0, 1) + text.substr(2, e - 2);
+  d.point = std::atoi(text.c_str() + e + 1) + 1;
+  roundAt(d, significant - d.point);
+  d.digits.resize(static_cast<std::size_t>(significant), '0');
+  return d;
 }
 
 std::string grouped(const std::string& integer, const std::string& separator) {

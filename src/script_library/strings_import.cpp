@@ -64,7 +64,17 @@ std::string quoted(std::string_view s, char quote) {
 class StringsImport final : public TableImport {
  public:
   StringsImport() : TableImport("Strings") {
+    types = {{"TFloatFormat", "Integer"}};
+    constants = {{"ffGeneral", Value(0)}, {"ffExponent", Value(1)}, {"ffFixed", Value(2)},
+                 {"ffNumber", Value(3)}, {"ffCurrency", Value(4)}};
     routines = {
+        {"function FloatToStrF(Value: Double; Format: TFloatFormat; Precision, Digits: Integer): string",
+         [](NativeCall& c) {
+           const std::int64_t f = c.arg(1).asInt();
+           if (f < 0 || f > 4) throw std::runtime_error("FloatToStrF: " + std::to_string(f) + " is not a float format");
+           return Value(floatToStrF(c.arg(0).asDouble(), static_cast<FloatFormat>(f), static_cast<int>(std::clamp<std::int64_t>(c.arg(2).asInt(), 0, 99)),
+                                    static_cast<int>(std::clamp<std::int64_t>(c.arg(3).asInt(), 0, 99))));
+         }},
         {"function FormatFloat(const Format: string; Value: Double): string",
          [](NativeCall& c) { return Value(formatFloat(text(c, 0), c.arg(1).asDouble())); }},
         {"function QuotedStr(const S: string): string", [](NativeCall& c) { return Value(quoted(text(c, 0), '\'')); }},
