@@ -25,6 +25,11 @@ void Checker::declareConstant(std::string_view name, const Value& value) { impl_
 void Checker::declareUnavailable(std::string_view name, std::string_view reason) {
   impl_->declareUnavailable(name, reason);
 }
+void Checker::declareIndexedProperty(std::string_view className, std::string_view declaration,
+                                     PropertyAccess access) {
+  impl_->declarePropertyText(className, declaration, access);
+}
+void Checker::declare(std::string_view declarations) { impl_->declareText(declarations); }
 Routine* Checker::findRoutine(std::string_view name) const { return impl_->findRoutine(name); }
 ClassInfo* Checker::findClass(std::string_view name) const { return impl_->findClass(name); }
 void Checker::checkProgram(ProgramSyntax& syntax) { impl_->checkProgram(syntax); }

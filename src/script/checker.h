@@ -31,6 +31,8 @@ class Checker {
   void declareConstant(std::string_view name, const Value& value);
   // A name that scripts may not use: naming it is a compile error with this reason.
   void declareUnavailable(std::string_view name, std::string_view reason);
+  void declareIndexedProperty(std::string_view className, std::string_view declaration, PropertyAccess access);
+  void declare(std::string_view declarations);
   // Lookups for binding at execution.
   Routine* findRoutine(std::string_view name) const;
   ClassInfo* findClass(std::string_view name) const;

@@ -52,6 +52,11 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       const Type* t = named != nullptr ? named : args[0]->type;
       if (t->kind != TypeKind::Array && !t->isOrdinal())
         return error(*args[0], "Array or ordinal type expected for '" + e->text + "'");
+      if (t->kind == TypeKind::Array && t->dynamic && named == nullptr && b == Builtin::High) {
+        take();  // the length is known at run time only
+        e->type = p.tInteger;
+        return notStatement();
+      }
       std::int64_t v = b == Builtin::High ? t->high : t->low;
       e = constantNode(Value(v), t->kind == TypeKind::Array ? p.tInteger : t, e->row, e->col);
       if (t->kind == TypeKind::Array) e->type = p.tInteger;
@@ -68,7 +73,7 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       if (!argc(1, 1)) return;
       if (args[0]->type->kind != TypeKind::Ordinal) return error(*args[0], "Integer expected for 'Chr'");
       take();
-      e->slot = 1;
+      e->wrapTo32 = true;
       e->builtin = Builtin::Ord;
       e->type = p.tChar;
       return notStatement();
@@ -122,8 +127,36 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       e->type = p.tString;
       return notStatement();
     }
+    case Builtin::UpCase:
+      if (!argc(1, 1)) return;
+      if (args[0]->type->kind != TypeKind::Char && args[0]->type->kind != TypeKind::String)
+        return error(*args[0], "Char expected for 'UpCase'");
+      e->type = args[0]->type->kind == TypeKind::Char ? p.tChar : p.tString;
+      take();
+      return notStatement();
+    case Builtin::Copy:
+      // Copy(array [, index [, count]]): a new dynamic array of the elements
+      if (!argc(1, 3)) return;
+      if (args[0]->type->kind != TypeKind::Array || args[0]->type->element == p.tConstItem)
+        return error(*args[0], "Array expected for 'Copy'");
+      for (std::size_t i = 1; i < args.size(); ++i)
+        if (!coerce(args[i], p.tInt64)) return;
+      {
+        Type t;
+        t.kind = TypeKind::Array;
+        t.dynamic = true;
+        t.low = 0;
+        t.high = -1;
+        t.element = args[0]->type->element;
+        t.name = "array of " + t.element->name;
+        p.types.push_back(std::move(t));
+        e->type = &p.types.back();
+      }
+      take();
+      return notStatement();
     case Builtin::SetLength:
-      return error(*e, "SetLength is not supported: strings grow as they are assigned");
+    case Builtin::Include:
+    case Builtin::Exclude:
     case Builtin::Inc:
     case Builtin::Dec:
     case Builtin::Exit:

@@ -63,6 +63,7 @@ ExprPtr Checker::Impl::convert(ExprPtr e, Op op, const Type* t) {
 bool Checker::Impl::sameArray(const Type* a, const Type* b) const {
   if (a == b) return true;
   if (a->kind != TypeKind::Array || b->kind != TypeKind::Array) return false;
+  if (a->dynamic || b->dynamic) return a->dynamic && b->dynamic && sameArray(a->element, b->element);
   return a->low == b->low && a->high == b->high && sameArray(a->element, b->element);
 }
 
@@ -77,7 +78,14 @@ bool Checker::Impl::assignable(const Type* to, const Type* from) const {
     case TypeKind::Boolean: return from->kind == TypeKind::Boolean;
     case TypeKind::Class:
       return from->kind == TypeKind::Nil || (from->kind == TypeKind::Class && from->cls->derivesFrom(to->cls));
-    case TypeKind::Array: return sameArray(to, from);
+    case TypeKind::Array:
+      if (to->openParam && from->kind == TypeKind::Array) return sameArray(to->element, from->element);
+      return sameArray(to, from);
+    case TypeKind::Enum: return from->kind == TypeKind::Enum && from->base == to->base;
+    case TypeKind::Set:
+      return from == p.tEmptySet ||
+             (from->kind == TypeKind::Set && from->element != nullptr && to->element != nullptr &&
+              from->element->kind == to->element->kind && from->element->base == to->element->base);
     default: return false;
   }
 }
@@ -99,6 +107,8 @@ bool Checker::Impl::coerce(ExprPtr& e, const Type* to) {
     } else {
       e = convert(std::move(e), Op::IntToReal, p.tReal);
     }
+  } else if (to->kind == TypeKind::Array && to->openParam && !from->dynamic) {
+    e = convert(std::move(e), Op::ToOpenArray, to);
   } else if (to->kind == TypeKind::String && from->kind == TypeKind::Char) {
     if (e->op == Op::ConstInt) {
       e->op = Op::ConstString;
@@ -115,6 +125,7 @@ bool Checker::Impl::coerce(ExprPtr& e, const Type* to) {
 void Checker::Impl::expression(ExprPtr& e) {
   switch (e->op) {
     case Op::ConstInt:
+      if (e->type != nullptr) return;  // already checked (a char from a one-letter string)
       e->type = (e->intValue >= INT32_MIN && e->intValue <= INT32_MAX) ? p.tInteger : p.tInt64;
       return;
     case Op::ConstReal: e->type = p.tReal; return;
@@ -134,10 +145,85 @@ void Checker::Impl::expression(ExprPtr& e) {
     case Op::IndexOf: return index(e);
     case Op::Binary: return binary(e);
     case Op::Unary: return unary(e);
-    case Op::SetLiteral: return error(*e, "Sets are supported only after 'in'");
+    case Op::SetLiteral: return setLiteral(e);
+    case Op::Aggregate: return error(*e, "'(' ... ')' lists are allowed only as values of typed constants");
     case Op::SetRange: return error(*e, "Unexpected '..'");
     default: return;  // already resolved
   }
+}
+
+// value for a store into `to`: "[a, b]" builds an open or dynamic array there
+bool Checker::Impl::valueFor(ExprPtr& e, const Type* to) {
+  if (e->op == Op::SetLiteral && to->kind == TypeKind::Array && to->dynamic) return arrayLiteral(e, to);
+  expectValue(e);
+  return coerce(e, to);
+}
+
+// "[" item {"," item} "]" as an open array, a dynamic array or an "array of const"
+bool Checker::Impl::arrayLiteral(ExprPtr& e, const Type* to) {
+  for (auto& item : e->kids) {
+    if (item->op == Op::SetRange) {
+      error(*item, "'..' is not allowed in an array constructor");
+      return false;
+    }
+    expectValue(item);
+    if (failed(item)) return false;
+    if (to->element == p.tConstItem) {
+      TypeKind k = item->type->kind;
+      if (k == TypeKind::Char) coerce(item, p.tString);
+      else if (k == TypeKind::Set || k == TypeKind::Record || k == TypeKind::Array) {
+        error(*item, "A value of type '" + item->type->name + "' cannot be passed in an array of const");
+        return false;
+      }
+    } else if (!coerce(item, to->element)) {
+      return false;
+    }
+  }
+  e->op = Op::MakeArray;
+  e->type = to;
+  return true;
+}
+
+// set = "[" [element {"," element}] "]";  element = expr [".." expr]
+void Checker::Impl::setLiteral(ExprPtr& e) {
+  const Type* element = nullptr;
+  std::vector<ExprPtr> flat;
+  for (auto& el : e->kids) {
+    std::vector<ExprPtr> bounds;
+    if (el->op == Op::SetRange) {
+      bounds.push_back(std::move(el->kids[0]));
+      bounds.push_back(std::move(el->kids[1]));
+    } else {
+      bounds.push_back(std::move(el));
+    }
+    for (auto& bnd : bounds) {
+      expectValue(bnd);
+      if (failed(bnd)) return;
+      if (!bnd->type->isOrdinal()) return error(*bnd, "Ordinal type required in a set, not '" + bnd->type->name + "'");
+      if (element == nullptr) element = bnd->type;
+      if (bnd->type->kind != element->kind || bnd->type->base != element->base)
+        return error(*bnd, "Incompatible types: '" + element->name + "' and '" + bnd->type->name + "'");
+    }
+    flat.push_back(std::move(bounds[0]));
+    flat.push_back(bounds.size() == 2 ? std::move(bounds[1]) : nullptr);
+  }
+  e->kids = std::move(flat);
+  e->op = Op::MakeSet;
+  if (element == nullptr) {
+    e->type = p.tEmptySet;
+    return;
+  }
+  if (element->kind == TypeKind::Ordinal) {
+    auto it = p.typeNames.find("byte");
+    element = it->second;
+  } else if (element->kind == TypeKind::Enum) {
+    element = element->base;
+  } else if (element->kind == TypeKind::Char) {
+    element = p.tChar;
+  } else {
+    element = p.tBoolean;
+  }
+  e->type = makeSetType(element);
 }
 
 // An expression that has a value (not a procedure call).
@@ -217,10 +303,15 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
   expectValue(e->kids[0]);
   if (failed(e->kids[0])) return;
   const Type* bt = e->kids[0]->type;
+  if (bt->kind == TypeKind::Record) {
+    if (hasArgs) return error(*e, "'" + e->text + "' is a field, not a routine");
+    return recordField(e);
+  }
   if (bt->kind != TypeKind::Class)
     return error(*e, "'" + e->text + "' is not a member: a class is required before '.', not '" + bt->name + "'");
   if (const Property* prop = bt->cls->findProperty(lower)) {
     if (hasArgs) return error(*e, "Property '" + prop->name + "' takes no arguments");
+    if (!prop->indexParams.empty()) return error(*e, "Property '" + prop->name + "' needs an index: '[' expected");
     if (!prop->readable) return error(*e, "Property '" + prop->name + "' is write-only");
     e->op = Op::ReadProperty;
     e->property = prop;
@@ -237,6 +328,70 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
 }
 
 // object "." method ["(" args ")"]
+// record "." field: an element of the record's field array
+void Checker::Impl::recordField(ExprPtr& e) {
+  const Type* rt = e->kids[0]->type;
+  std::size_t i = 0;
+  while (i < rt->fields.size() && !sameName(rt->fields[i].name, e->text)) ++i;
+  if (i == rt->fields.size()) return error(*e, "Unknown field '" + e->text + "' of record");
+  auto index = std::make_unique<Expr>();
+  index->op = Op::ConstInt;
+  index->intValue = static_cast<std::int64_t>(i);
+  index->type = p.tInteger;
+  index->row = e->row;
+  index->col = e->col;
+  e->kids.push_back(std::move(index));
+  e->op = Op::Element;
+  e->type = rt->fields[i].type;
+}
+
+// object "[" index {"," index} "]" or object "." property "[" ... "]": an indexed property
+bool Checker::Impl::indexedProperty(ExprPtr& e) {
+  Expr* target = e->kid(0);
+  const Property* prop = nullptr;
+  ExprPtr object;
+  if (target->op == Op::Member) {
+    expectValue(target->kids[0]);
+    if (failed(target->kids[0])) return true;
+    const Type* bt = target->kids[0]->type;
+    if (bt->kind != TypeKind::Class) return false;
+    prop = bt->cls->findProperty(lowerName(target->text));
+    if (prop == nullptr || prop->indexParams.empty()) return false;
+    object = std::move(target->kids[0]);
+  } else {
+    expectValue(e->kids[0]);
+    if (failed(e->kids[0])) return true;
+    const Type* bt = e->kids[0]->type;
+    if (bt->kind != TypeKind::Class) return false;
+    prop = bt->cls->defaultProperty;
+    if (prop == nullptr) {
+      error(*e, "Class '" + bt->cls->name + "' has no default property: '[' cannot follow it");
+      return true;
+    }
+    object = std::move(e->kids[0]);
+  }
+  if (!prop->readable) {
+    error(*e, "Property '" + prop->name + "' is write-only");
+    return true;
+  }
+  std::vector<ExprPtr> indices;
+  for (std::size_t i = 1; i < e->kids.size(); ++i) indices.push_back(std::move(e->kids[i]));
+  if (indices.size() != prop->indexParams.size()) {
+    error(*e, "Property '" + prop->name + "' takes " + std::to_string(prop->indexParams.size()) + " index(es)");
+    return true;
+  }
+  e->kids.clear();
+  e->kids.push_back(std::move(object));
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    if (!valueFor(indices[i], prop->indexParams[i].type)) return true;
+    e->kids.push_back(std::move(indices[i]));
+  }
+  e->op = Op::ReadProperty;
+  e->property = prop;
+  e->type = prop->type;
+  return true;
+}
+
 void Checker::Impl::callMethod(ExprPtr& e, Routine* m, ExprPtr object, std::vector<ExprPtr> args, bool statement) {
   e->op = Op::CallMethod;
   e->routine = m;
@@ -309,7 +464,12 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
         // A script routine could outlive the element's storage (arrays copy on write).
         error(*a, "An array element cannot be passed as var parameter to a script routine");
         ok = false;
-      } else if (a->type != prm.type &&
+      } else if (prm.type->openParam && !a->type->dynamic) {
+        error(*a, "Only a dynamic array can be passed as var open array parameter '" + prm.name + "'");
+        ok = false;
+      } else if (a->type != prm.type && !(prm.type->openParam && assignable(prm.type, a->type)) &&
+                 !(a->type->kind == TypeKind::Enum && prm.type->kind == TypeKind::Enum &&
+                   a->type->base == prm.type->base) &&
                  !(a->type->kind == TypeKind::Ordinal && prm.type->kind == TypeKind::Ordinal) &&
                  !sameArray(a->type, prm.type) &&
                  !(a->type->kind == TypeKind::Class && prm.type->kind == TypeKind::Class &&
@@ -320,8 +480,7 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
       }
       e.isVarArg.push_back(true);
     } else {
-      expectValue(a);
-      if (!coerce(a, prm.type)) ok = false;
+      if (!valueFor(a, prm.type)) ok = false;
       e.isVarArg.push_back(false);
     }
     e.kids.push_back(std::move(a));
@@ -334,6 +493,11 @@ bool Checker::Impl::isReadOnly(const Expr& e) {
   const Expr* base = &e;
   while (base->op == Op::Element) base = base->kid(0);
   if (base->op != Op::Local && base->op != Op::Global) return false;
+  if (base->op == Op::Global) {  // typed constants
+    for (const auto& [k, s] : globals)
+      if (s.kind == Symbol::Variable && s.global && s.slot == base->slot) return s.readOnly;
+    return false;
+  }
   if (locals != nullptr)
     for (const auto& [k, s] : *locals)
       if (s.kind == Symbol::Variable && !s.global && base->op == Op::Local && s.slot == base->slot)
@@ -367,6 +531,11 @@ void Checker::Impl::apply(ExprPtr& e, bool statement) {
   if (s == nullptr) return error(*callee, unknownName(callee->text));
   s->used = true;
   e->text = callee->text;
+  if (s->kind == Symbol::RoutineName && lower == "copy" && !args.empty()) {
+    expectValue(args[0]);
+    if (failed(args[0])) return;
+    if (args[0]->type->kind == TypeKind::Array) return builtin(e, Builtin::Copy, std::move(args), statement);
+  }
   switch (s->kind) {
     case Symbol::RoutineName: return callRoutine(e, s->routine, std::move(args), statement);
     case Symbol::BuiltinName: return builtin(e, s->builtin, std::move(args), statement);
@@ -382,10 +551,9 @@ void Checker::Impl::typeCast(ExprPtr& e, const Type* t, std::vector<ExprPtr> arg
   if (failed(args[0])) return;
   const Type* from = args[0]->type;
   if (t->isOrdinal() && from->isOrdinal()) {
-    e = convert(std::move(args[0]), Op::NegI, t);  // placeholder op replaced below
-    e->op = Op::Builtin;
+    e = convert(std::move(args[0]), Op::Builtin, t);
     e->builtin = Builtin::Ord;
-    e->slot = 1;  // wrap into the target type
+    e->wrapTo32 = true;  // wrap into the target type
     return;
   }
   if (t->kind == TypeKind::Real && from->isNumeric()) {
@@ -408,6 +576,7 @@ void Checker::Impl::typeCast(ExprPtr& e, const Type* t, std::vector<ExprPtr> arg
 
 // base "[" index {"," index} "]"
 void Checker::Impl::index(ExprPtr& e) {
+  if (indexedProperty(e)) return;
   expectValue(e->kids[0]);
   if (failed(e->kids[0])) return;
   ExprPtr base = std::move(e->kids[0]);
@@ -418,7 +587,10 @@ void Checker::Impl::index(ExprPtr& e) {
     if (base->type->kind == TypeKind::Array) {
       if (!idx->type->isOrdinal())
         return error(*idx, "Incompatible types: 'integer' and '" + idx->type->name + "'");
+      if (base->type->element == p.tConstItem)
+        return error(*idx, "Elements of an array of const are read by the routine it is passed to");
       auto el = std::make_unique<Expr>();
+      el->shared = base->type->dynamic;
       el->op = Op::Element;
       el->type = base->type->element;
       el->row = idx->row;
@@ -480,6 +652,7 @@ void Checker::Impl::binary(ExprPtr& e) {
     coerce(e->kids[0], p.tString);
     coerce(e->kids[1], p.tString);
   };
+  if (a->kind == TypeKind::Set && b->kind == TypeKind::Set) return setOperation(e, opTok, a, b);
   switch (opTok) {
     case Tok::Plus:
       if (ints) return intOp(*e, Op::AddI, a, b);
@@ -508,7 +681,7 @@ void Checker::Impl::binary(ExprPtr& e) {
       if (ints) {
         intOp(*e, opTok == Tok::Shl ? Op::ShlI : Op::ShrI, a, b);
         e->type = a->bits == 64 ? p.tInt64 : p.tInteger;
-        e->slot = e->type == p.tInteger;
+        e->wrapTo32 = e->type == p.tInteger;
         return;
       }
       return binaryMismatch(*e, a, b);
@@ -526,11 +699,27 @@ void Checker::Impl::binary(ExprPtr& e) {
   }
 }
 
+// set operation = set ("+" | "-" | "*" | "=" | "<>" | "<=" | ">=") set
+void Checker::Impl::setOperation(ExprPtr& e, Tok opTok, const Type* a, const Type* b) {
+  const Type* t = a == p.tEmptySet ? b : a;
+  if (!assignable(t, a == t ? b : a)) return binaryMismatch(*e, a, b);
+  switch (opTok) {
+    case Tok::Plus: return setType(*e, Op::SetUnion, t);
+    case Tok::Minus: return setType(*e, Op::SetDiff, t);
+    case Tok::Star: return setType(*e, Op::SetInter, t);
+    case Tok::Equal: return setType(*e, Op::EqSet, p.tBoolean);
+    case Tok::NotEqual: return setType(*e, Op::NeSet, p.tBoolean);
+    case Tok::LessEqual: return setType(*e, Op::SubSet, p.tBoolean);
+    case Tok::GreaterEqual: return setType(*e, Op::SuperSet, p.tBoolean);
+    default: return binaryMismatch(*e, a, b);
+  }
+}
+
 // An integer operation; integer results wrap to 32 bits.
 void Checker::Impl::intOp(Expr& e, Op op, const Type* a, const Type* b) {
   e.op = op;
   e.type = integerResult(a, b);
-  e.slot = e.type == p.tInteger ? 1 : 0;  // wrap the result to 32 bits
+  e.wrapTo32 = e.type == p.tInteger;
 }
 
 // relop = "=" | "<>" | "<" | "<=" | ">" | ">="
@@ -540,7 +729,7 @@ void Checker::Impl::comparison(ExprPtr& e, Tok opTok, const Type* a, const Type*
   static const Op intOps[] = {Op::EqI, Op::NeI, Op::LtI, Op::LeI, Op::GtI, Op::GeI};
   static const Op realOps[] = {Op::EqR, Op::NeR, Op::LtR, Op::LeR, Op::GtR, Op::GeR};
   static const Op strOps[] = {Op::EqS, Op::NeS, Op::LtS, Op::LeS, Op::GtS, Op::GeS};
-  bool same = a->kind == b->kind;
+  bool same = a->kind == b->kind && (a->kind != TypeKind::Enum || a->base == b->base);
   if ((a->isOrdinal() && same) || (a->kind == TypeKind::Ordinal && b->kind == TypeKind::Ordinal))
     return setType(*e, intOps[k], p.tBoolean);
   if (a->isNumeric() && b->isNumeric()) {
@@ -567,7 +756,15 @@ void Checker::Impl::inSet(ExprPtr& e) {
   if (failed(e->kids[0])) return;
   const Type* t = e->kids[0]->type;
   if (!t->isOrdinal()) return error(*e->kids[0], "Ordinal type required before 'in'");
-  if (e->kids[1]->op != Op::SetLiteral) return error(*e->kids[1], "Set constructor '[...]' expected after 'in'");
+  if (e->kids[1]->op != Op::SetLiteral) {
+    expectValue(e->kids[1]);
+    if (failed(e->kids[1])) return;
+    const Type* st = e->kids[1]->type;
+    if (st->kind != TypeKind::Set) return error(*e->kids[1], "Set expected after 'in', not '" + st->name + "'");
+    if (st->element != nullptr && (st->element->kind != t->kind || st->element->base != t->base))
+      return error(*e->kids[0], "Incompatible types: '" + t->name + "' and '" + st->element->name + "'");
+    return setType(*e, Op::InSetValue, p.tBoolean);
+  }
   std::vector<ExprPtr> flat;
   flat.push_back(std::move(e->kids[0]));
   for (auto& el : e->kids[1]->kids) {
@@ -581,12 +778,10 @@ void Checker::Impl::inSet(ExprPtr& e) {
     for (auto& bnd : bounds) {
       expectValue(bnd);
       if (failed(bnd)) return;
-      bool ok = bnd->type->isOrdinal() && (bnd->type->kind == t->kind);
+      bool ok = bnd->type->isOrdinal() && bnd->type->kind == t->kind && bnd->type->base == t->base;
       if (!ok) return error(*bnd, "Incompatible types: '" + t->name + "' and '" + bnd->type->name + "'");
     }
     if (bounds.size() == 1) {
-      auto copy = std::make_unique<Expr>();
-      copy->op = Op::ConstInt;
       flat.push_back(std::move(bounds[0]));
       flat.push_back(nullptr);  // single value: no upper bound
     } else {
@@ -633,7 +828,7 @@ void Checker::Impl::unary(ExprPtr& e) {
         e->type = nullptr;
         return expression(e);
       }
-      e->slot = 1;
+      e->wrapTo32 = true;
       return setType(*e, Op::NegI, t->bits == 64 || !t->isSigned ? p.tInt64 : p.tInteger);
     }
     if (t->kind == TypeKind::Real) return setType(*e, Op::NegR, p.tReal);

@@ -92,6 +92,14 @@ struct Checker::Impl {
   // ---- types and routine headings ----
   bool constantInt(ExprPtr& e, std::int64_t& out);
   const Type* resolveType(TypeSpec& typeSpec);
+  const Type* enumerationType(TypeSpec& typeSpec);
+  const Type* subrangeType(TypeSpec& typeSpec);
+  const Type* setOfType(TypeSpec& typeSpec);
+  const Type* makeSetType(const Type* element);
+  const Type* recordType(TypeSpec& typeSpec);
+  const Type* arrayType(TypeSpec& typeSpec);
+  void declarePropertyText(std::string_view className, std::string_view declaration, PropertyAccess access);
+  void declareText(std::string_view declarations);
   Routine* buildRoutine(RoutineDecl& decl, ClassInfo* owner);
   ExprPtr constantNode(const Value& v, const Type* t, int row, int col);
 
@@ -124,6 +132,12 @@ struct Checker::Impl {
   void binaryMismatch(Expr& e, const Type* a, const Type* b);
   void binary(ExprPtr& e);
   void intOp(Expr& e, Op op, const Type* a, const Type* b);
+  void setOperation(ExprPtr& e, Tok opTok, const Type* a, const Type* b);
+  bool valueFor(ExprPtr& e, const Type* to);
+  bool arrayLiteral(ExprPtr& e, const Type* to);
+  void setLiteral(ExprPtr& e);
+  void recordField(ExprPtr& e);
+  bool indexedProperty(ExprPtr& e);
   void comparison(ExprPtr& e, Tok opTok, const Type* a, const Type* b);
   void inSet(ExprPtr& e);
   void classTest(ExprPtr& e, Tok opTok);
@@ -151,6 +165,7 @@ struct Checker::Impl {
                    Symbol s);
   void variables(VarDecl& v, bool global);
   void constant(ConstDecl& c, std::unordered_map<std::string, Symbol>& scope);
+  bool constantValue(ExprPtr& e, const Type* t, Value& out);
   void typeDeclaration(TypeDecl& td, std::unordered_map<std::string, Symbol>& scope);
 
   struct PendingBody {

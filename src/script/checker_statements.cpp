@@ -82,6 +82,7 @@ void Checker::Impl::callStatement(Stmt& s) {
     Symbol* sym = shadowed ? nullptr : lookup(lowerName(n->text));
     if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
         (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
+         sym->builtin == Builtin::SetLength || sym->builtin == Builtin::Include || sym->builtin == Builtin::Exclude ||
          sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue)) {
       isBuiltin = true;
       b = sym->builtin;
@@ -128,6 +129,45 @@ void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> ar
         s.exprs.push_back(std::move(args[0]));
       }
       return;
+    case Builtin::SetLength: {
+      // SetLength(dynamic array or string, length): keeps the prefix, fills the rest with zeros
+      if (args.size() < 2) return error(row, col, "Not enough actual parameters for '" + text + "'");
+      if (args.size() > 2) return error(*args[2], "Too many actual parameters for '" + text + "'");
+      expectValue(args[0]);
+      if (failed(args[0])) return;
+      if (!isLvalue(*args[0]) || isReadOnly(*args[0])) return error(*args[0], "Variable required");
+      const Type* t = args[0]->type;
+      if (t->kind != TypeKind::String && !(t->kind == TypeKind::Array && t->dynamic && !t->openParam))
+        return error(*args[0], "Dynamic array or string expected for 'SetLength'");
+      expectValue(args[1]);
+      if (!coerce(args[1], p.tInt64)) return;
+      s.kind = StmtKind::SetLength;
+      s.type = t;
+      s.exprs.push_back(std::move(args[0]));
+      s.exprs.push_back(std::move(args[1]));
+      return;
+    }
+    case Builtin::Include:
+    case Builtin::Exclude: {
+      // Include(set variable, element) | Exclude(set variable, element)
+      if (args.size() < 2) return error(row, col, "Not enough actual parameters for '" + text + "'");
+      if (args.size() > 2) return error(*args[2], "Too many actual parameters for '" + text + "'");
+      expectValue(args[0]);
+      if (failed(args[0])) return;
+      if (!isLvalue(*args[0]) || isReadOnly(*args[0])) return error(*args[0], "Variable required");
+      const Type* t = args[0]->type;
+      if (t->kind != TypeKind::Set || t->element == nullptr) return error(*args[0], "Set variable expected for '" + text + "'");
+      expectValue(args[1]);
+      if (failed(args[1])) return;
+      const Type* et = args[1]->type;
+      if (et->kind != t->element->kind || et->base != t->element->base)
+        return error(*args[1], "Incompatible types: '" + t->element->name + "' and '" + et->name + "'");
+      s.kind = StmtKind::Include;
+      s.step = b == Builtin::Include ? 1 : -1;
+      s.exprs.push_back(std::move(args[0]));
+      s.exprs.push_back(std::move(args[1]));
+      return;
+    }
     case Builtin::Inc:
     case Builtin::Dec: {
       if (args.empty()) return error(row, col, "Not enough actual parameters for '" + text + "'");
@@ -168,20 +208,23 @@ void Checker::Impl::assignment(Stmt& s) {
     target->slot = 0;
     target->type = routine->result;
   } else if (target->op == Op::Member) {
-    Expr* base = target->kid(0);
-    (void)base;
     expectValue(target->kids[0]);
     if (failed(target->kids[0])) return;
     const Type* bt = target->kids[0]->type;
-    if (bt->kind != TypeKind::Class)
+    if (bt->kind == TypeKind::Record) {
+      recordField(target);
+    } else if (bt->kind != TypeKind::Class)
       return error(*target, "'" + target->text + "' is not a member: a class is required before '.', not '" + bt->name + "'");
-    const Property* prop = bt->cls->findProperty(lowerName(target->text));
-    if (prop == nullptr) {
-      if (bt->cls->findMethod(lowerName(target->text)))
-        return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
-      return error(*target, "Unknown member '" + target->text + "' of class '" + bt->cls->name + "'");
+    if (bt->kind == TypeKind::Class) {
+      const Property* prop = bt->cls->findProperty(lowerName(target->text));
+      if (prop == nullptr) {
+        if (bt->cls->findMethod(lowerName(target->text)))
+          return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
+        return error(*target, "Unknown member '" + target->text + "' of class '" + bt->cls->name + "'");
+      }
+      if (!prop->indexParams.empty()) return error(*target, "Property '" + prop->name + "' needs an index: '[' expected");
+      return propertyAssignment(s, prop);
     }
-    return propertyAssignment(s, prop);
   } else if (target->op == Op::Name) {
     std::string lower = lowerName(target->text);
     for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
@@ -213,10 +256,16 @@ void Checker::Impl::assignment(Stmt& s) {
     s.kind = StmtKind::AssignStrChar;
     return;
   }
+  if (target->op == Op::ReadProperty && !target->property->indexParams.empty()) {
+    // object[i] := v, object.Prop[i] := v
+    if (!target->property->writable) return error(*target, "Property '" + target->property->name + "' is read-only");
+    if (!valueFor(value, target->property->type)) return;
+    s.kind = StmtKind::AssignProperty;
+    return;
+  }
   if (!isLvalue(*target)) return error(*target, "Left side cannot be assigned to");
   if (isReadOnly(*target)) return error(*target, "Left side cannot be assigned to: constant parameter");
-  expectValue(value);
-  if (!coerce(value, target->type)) return;
+  if (!valueFor(value, target->type)) return;
   s.type = target->type;
   bool simple = target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam;
   if (simple && target->type->isOrdinal()) {
@@ -242,8 +291,7 @@ void Checker::Impl::propertyAssignment(Stmt& s, const Property* prop) {
   target->op = Op::ReadProperty;
   target->property = prop;
   target->type = prop->type;
-  expectValue(s.exprs[1]);
-  if (!coerce(s.exprs[1], prop->type)) return;
+  if (!valueFor(s.exprs[1], prop->type)) return;
   s.kind = StmtKind::AssignProperty;
 }
 
@@ -402,10 +450,7 @@ void Checker::Impl::variables(VarDecl& v, bool global) {
     } else if (v.names.size() != 1) {
       error(*v.init, "Only one variable can be initialised at a time");
     } else {
-      expectValue(v.init);
-      std::string err;
-      if (coerce(v.init, t) && !evaluateConstant(*v.init, init, err))
-        error(*v.init, err.empty() ? "Constant expression expected" : err);
+      constantValue(v.init, t, init);
     }
   }
   for (std::size_t i = 0; i < v.names.size(); ++i) {
@@ -418,29 +463,111 @@ void Checker::Impl::variables(VarDecl& v, bool global) {
     if (!declareName(global ? globals : *locals, v.names[i], v.positions[i].first, v.positions[i].second, s))
       continue;
     auto& types = global ? p.globalTypes : routine->slotTypes;
-    if (t->kind == TypeKind::Array) types.emplace_back(s.slot, t);
+    if (t->kind == TypeKind::Array || t->kind == TypeKind::Record) types.emplace_back(s.slot, t);
     if (v.init && global && init.kind() != Value::Kind::Nil) p.globalInits.emplace_back(s.slot, init);
   }
 }
 
+// constant value of type t: a constant expression, or "(" ... ")" for arrays and records
+bool Checker::Impl::constantValue(ExprPtr& e, const Type* t, Value& out) {
+  bool aggregateType = t->kind == TypeKind::Record || (t->kind == TypeKind::Array && t->element != p.tConstItem);
+  if (aggregateType && e->op != Op::Aggregate) {
+    if (t->kind == TypeKind::Array && t->dynamic && e->op == Op::SetLiteral) {
+      if (!arrayLiteral(e, t)) return false;
+      std::vector<Value> items;
+      for (auto& k : e->kids) {
+        Value v;
+        if (!constantValue(k, t->element, v)) return false;
+        items.push_back(v);
+      }
+      out = Value::list(std::move(items));
+      return true;
+    }
+    error(*e, "'(' expected: a constant of type '" + t->name + "' is written as a list in parentheses");
+    return false;
+  }
+  if (!aggregateType) {
+    if (e->op == Op::Aggregate && e->kids.size() == 1 && e->kids[0]->op != Op::Name) {
+      ExprPtr only = std::move(e->kids[0]);
+      e = std::move(only);
+    }
+    if (!valueFor(e, t)) return false;
+    std::string err;
+    if (!evaluateConstant(*e, out, err)) {
+      error(*e, err.empty() ? "Constant expression expected" : err);
+      return false;
+    }
+    return true;
+  }
+  out = t->dynamic ? Value::list(std::vector<Value>(e->kids.size())) : defaultValue(t);
+  if (t->kind == TypeKind::Record) {
+    std::size_t next = 0;
+    for (std::size_t i = 0; i + 1 < e->kids.size(); i += 2) {
+      Expr* name = e->kid(i);
+      if (name->op != Op::Name) {
+        error(*name, "Field name expected");
+        return false;
+      }
+      std::size_t f = next;
+      while (f < t->fields.size() && !sameName(t->fields[f].name, name->text)) ++f;
+      if (f == t->fields.size()) {
+        error(*name, "Unknown field '" + name->text + "' (fields are given in declaration order)");
+        return false;
+      }
+      Value v;
+      if (!constantValue(e->kids[i + 1], t->fields[f].type, v)) return false;
+      out.mutableArray().items[f] = v;
+      next = f + 1;
+    }
+    if (e->kids.size() % 2 != 0 || (!e->kids.empty() && e->kid(0)->op != Op::Name)) {
+      error(*e, "Record constant expected: (Field: value; ...)");
+      return false;
+    }
+    return true;
+  }
+  std::size_t count = t->dynamic ? e->kids.size() : static_cast<std::size_t>(t->count());
+  if (e->kids.size() != count) {
+    error(*e, "Number of elements (" + std::to_string(e->kids.size()) + ") differs from the declaration (" +
+                  std::to_string(count) + ")");
+    return false;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    Value v;
+    if (!constantValue(e->kids[i], t->element, v)) return false;
+    out.mutableArray().items[i] = v;
+  }
+  return true;
+}
+
 // const = name [":" type] "=" constant ";"
 void Checker::Impl::constant(ConstDecl& c, std::unordered_map<std::string, Symbol>& scope) {
-  expectValue(c.value);
-  if (failed(c.value)) return;
-  const Type* t = c.value->type;
+  const Type* t = nullptr;
+  Value v;
   if (c.type) {
     t = resolveType(*c.type);
-    if (t == nullptr || !coerce(c.value, t)) return;
+    if (t == nullptr || !constantValue(c.value, t, v)) return;
+  } else {
+    expectValue(c.value);
+    if (failed(c.value)) return;
+    t = c.value->type;
+    std::string err;
+    if (!evaluateConstant(*c.value, v, err)) return error(*c.value, err.empty() ? "Constant expression expected" : err);
   }
-  Value v;
-  std::string err;
-  if (!evaluateConstant(*c.value, v, err)) return error(*c.value, err.empty() ? "Constant expression expected" : err);
-  if (t->kind == TypeKind::Class || t->kind == TypeKind::Array)
-    return error(*c.value, "Constants of type '" + t->name + "' are not supported");
+  if (t->kind == TypeKind::Class) return error(*c.value, "Constants of type '" + t->name + "' are not supported");
   Symbol s;
-  s.kind = Symbol::Constant;
+  if (t->kind == TypeKind::Array || t->kind == TypeKind::Record || t->kind == TypeKind::Set) {
+    // Structured constants live in a read-only global.
+    s.kind = Symbol::Variable;
+    s.global = true;
+    s.readOnly = true;
+    s.used = true;
+    s.slot = p.globalCount++;
+    p.globalInits.emplace_back(s.slot, v);
+  } else {
+    s.kind = Symbol::Constant;
+    s.constValue = v;
+  }
   s.type = t;
-  s.constValue = v;
   declareName(scope, c.name, c.row, c.col, s);
 }
 
@@ -498,7 +625,8 @@ void Checker::Impl::routineBody(RoutineDecl& d, Routine* r) {
     res.slot = r->frameSize++;
     res.used = true;
     scope["result"] = res;
-    if (r->result->kind == TypeKind::Array) r->slotTypes.emplace_back(res.slot, r->result);
+    if (r->result->kind == TypeKind::Array || r->result->kind == TypeKind::Record)
+      r->slotTypes.emplace_back(res.slot, r->result);
   }
   for (const Param& prm : r->params) {
     Symbol s;

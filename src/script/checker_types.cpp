@@ -59,6 +59,8 @@ void Checker::Impl::declareBasics() {
   p.tString = makeType(TypeKind::String, "string");
   p.tNil = makeType(TypeKind::Nil, "nil");
   p.tVoid = makeType(TypeKind::Void, "untyped");
+  p.tEmptySet = makeType(TypeKind::Set, "empty set");
+  p.tConstItem = makeType(TypeKind::ConstItem, "const");
   for (const char* n : {"integer", "longint"}) addTypeName(n, p.tInteger);
   for (const char* n : {"cardinal", "longword", "dword"}) addTypeName(n, p.tCardinal);
   addTypeName("int64", p.tInt64);
@@ -86,6 +88,7 @@ void Checker::Impl::declareBasics() {
       {"format", Builtin::Format}, {"exceptionmessage", Builtin::ExceptionMessage},
       {"setlength", Builtin::SetLength}, {"inc", Builtin::Inc}, {"dec", Builtin::Dec},
       {"exit", Builtin::Exit}, {"break", Builtin::Break}, {"continue", Builtin::Continue},
+      {"upcase", Builtin::UpCase}, {"include", Builtin::Include}, {"exclude", Builtin::Exclude},
   };
   for (const auto& [name, b] : builtins) {
     Symbol s;
@@ -227,6 +230,60 @@ Routine* Checker::Impl::declareRoutine(std::string_view declaration) {
   return r;
 }
 
+// property name ["[" params "]"] ":" type ["default"] (by text)
+void Checker::Impl::declarePropertyText(std::string_view className, std::string_view declaration,
+                                        PropertyAccess access) {
+  ClassInfo* c = findClass(className);
+  if (c == nullptr) return error(1, 1, "Unknown class '" + std::string(className) + "'");
+  auto tokens = lex(declaration);
+  if (tokens.empty()) return;
+  SyntaxError se;
+  bool isDefault = false;
+  auto decl = parsePropertyText(tokens, isDefault, se);
+  if (!decl) return error(se.row, se.col, se.text);
+  Routine* shape = buildRoutine(*decl, nullptr);  // the index parameters and the type
+  if (shape == nullptr) return;
+  p.properties.emplace_back();
+  Property* prop = &p.properties.back();
+  prop->name = decl->name;
+  prop->type = shape->result;
+  prop->owner = c;
+  prop->readable = access != PropertyAccess::WriteOnly;
+  prop->writable = access != PropertyAccess::ReadOnly;
+  for (Param& prm : shape->params) {
+    if (prm.mode == ParamMode::Var) return error(decl->row, decl->col, "Index parameters cannot be var parameters");
+    prop->indexParams.push_back(std::move(prm));
+  }
+  c->properties[lowerName(prop->name)] = prop;
+  if (isDefault) {
+    if (prop->indexParams.empty()) return error(decl->row, decl->col, "Only an indexed property can be the default");
+    c->defaultProperty = prop;
+  }
+}
+
+// declarations = {"type" ... | "const" ... | "var" ...} (by text); names stay reusable by scripts
+void Checker::Impl::declareText(std::string_view declarations) {
+  auto tokens = lex(declarations);
+  if (tokens.empty()) return;
+  SyntaxError se;
+  auto block = parseDeclarationsText(tokens, se);
+  if (!block) return error(se.row, se.col, se.text);
+  for (auto& decl : block->decls) {
+    std::string name;
+    switch (decl.kind) {
+      case Decl::Var:
+        variables(*decl.var, true);
+        for (const auto& n : decl.var->names) globals[lowerName(n)].row = 0;
+        continue;
+      case Decl::Const: constant(*decl.constant, globals); name = decl.constant->name; break;
+      case Decl::Type: typeDeclaration(*decl.type, globals); name = decl.type->name; break;
+      case Decl::Routine: continue;
+    }
+    auto it = globals.find(lowerName(name));
+    if (it != globals.end()) it->second.row = 0;
+  }
+}
+
 // "type" name "=" type (by text)
 void Checker::Impl::declareType(std::string_view name, std::string_view typeName) {
   auto tokens = lex(typeName);
@@ -283,20 +340,166 @@ bool Checker::Impl::constantInt(ExprPtr& e, std::int64_t& out) {
   return true;
 }
 
-// type = name | array[low..high, ...] of type
+// type = name | subrange | enumeration | set | array | record
 const Type* Checker::Impl::resolveType(TypeSpec& typeSpec) {
-  if (!typeSpec.isArray) return typeByName(typeSpec.name, typeSpec.row, typeSpec.col);
+  switch (typeSpec.form) {
+    case TypeSpec::Named: return typeByName(typeSpec.name, typeSpec.row, typeSpec.col);
+    case TypeSpec::Enum: return enumerationType(typeSpec);
+    case TypeSpec::Subrange: return subrangeType(typeSpec);
+    case TypeSpec::Set: return setOfType(typeSpec);
+    case TypeSpec::Record: return recordType(typeSpec);
+    case TypeSpec::Array: return arrayType(typeSpec);
+  }
+  return nullptr;
+}
+
+// enumeration = "(" name {"," name} ")": each name becomes a constant of the new type
+const Type* Checker::Impl::enumerationType(TypeSpec& typeSpec) {
+  Type t;
+  t.kind = TypeKind::Enum;
+  t.low = 0;
+  t.high = static_cast<std::int64_t>(typeSpec.names.size()) - 1;
+  t.names = typeSpec.names;
+  t.name = "(" + typeSpec.names[0] + (typeSpec.names.size() > 1 ? ", ...)" : ")");
+  p.types.push_back(std::move(t));
+  Type* e = &p.types.back();
+  e->base = e;
+  for (std::size_t i = 0; i < typeSpec.names.size(); ++i) {
+    Symbol s;
+    s.kind = Symbol::Constant;
+    s.type = e;
+    s.constValue = Value(static_cast<std::int64_t>(i));
+    auto& scope = locals != nullptr ? *locals : globals;
+    if (!declareName(scope, typeSpec.names[i], typeSpec.positions[i].first, typeSpec.positions[i].second, s))
+      return nullptr;
+    if (!module.empty()) scope[lowerName(typeSpec.names[i])].row = 0;  // a script may reuse it
+  }
+  return e;
+}
+
+// subrange = constant ".." constant, of integers, characters or one enumeration
+const Type* Checker::Impl::subrangeType(TypeSpec& typeSpec) {
+  ExprPtr& lowE = typeSpec.bounds[0].first;
+  ExprPtr& highE = typeSpec.bounds[0].second;
+  std::int64_t low = 0, high = 0;
+  if (!constantInt(lowE, low) || !constantInt(highE, high)) return nullptr;
+  const Type* a = lowE->type;
+  const Type* b = highE->type;
+  if (a->kind != b->kind || (a->kind == TypeKind::Enum && a->base != b->base)) {
+    error(*highE, "Incompatible types: '" + a->name + "' and '" + b->name + "'");
+    return nullptr;
+  }
+  if (high < low) {
+    error(*highE, "High bound is lower than low bound");
+    return nullptr;
+  }
+  Type t = *a;
+  t.low = low;
+  t.high = high;
+  if (a->kind == TypeKind::Ordinal) {
+    const Type* wide = low >= INT32_MIN && high <= INT32_MAX ? p.tInteger : p.tInt64;
+    t.bits = wide->bits;
+    t.isSigned = wide->isSigned;
+  }
+  t.names.clear();
+  t.name = std::to_string(low) + ".." + std::to_string(high);
+  p.types.push_back(std::move(t));
+  return &p.types.back();
+}
+
+// set = "set" "of" ordinal type with values 0..255
+const Type* Checker::Impl::setOfType(TypeSpec& typeSpec) {
   const Type* element = resolveType(*typeSpec.element);
   if (element == nullptr) return nullptr;
+  if (!element->isOrdinal() || element->low < 0 || element->high > 255) {
+    error(typeSpec.element->row, typeSpec.element->col,
+          "Set base type must be an ordinal type with at most 256 values from 0 to 255, not '" + element->name + "'");
+    return nullptr;
+  }
+  return makeSetType(element);
+}
+
+const Type* Checker::Impl::makeSetType(const Type* element) {
+  Type t;
+  t.kind = TypeKind::Set;
+  t.element = element;
+  t.name = "set of " + element->name;
+  p.types.push_back(std::move(t));
+  return &p.types.back();
+}
+
+// record = "record" {names ":" type ";"} "end"
+const Type* Checker::Impl::recordType(TypeSpec& typeSpec) {
+  Type t;
+  t.kind = TypeKind::Record;
+  t.name = "record";
+  std::unordered_set<std::string> seen;
+  for (auto& f : typeSpec.fields) {
+    const Type* ft = resolveType(*f.type);
+    if (ft == nullptr) return nullptr;
+    for (std::size_t i = 0; i < f.names.size(); ++i) {
+      if (!seen.insert(lowerName(f.names[i])).second) {
+        error(f.positions[i].first, f.positions[i].second, "Duplicate identifier '" + f.names[i] + "'");
+        return nullptr;
+      }
+      t.fields.push_back({f.names[i], ft});
+    }
+  }
+  p.types.push_back(std::move(t));
+  return &p.types.back();
+}
+
+// array = "array" ["[" index {"," index} "]"] "of" (type | "const"); index = subrange | ordinal type
+const Type* Checker::Impl::arrayType(TypeSpec& typeSpec) {
+  if (typeSpec.ofConst) {
+    Type t;
+    t.kind = TypeKind::Array;
+    t.dynamic = true;
+    t.low = 0;
+    t.high = -1;
+    t.element = p.tConstItem;
+    t.name = "array of const";
+    p.types.push_back(std::move(t));
+    return &p.types.back();
+  }
+  const Type* element = resolveType(*typeSpec.element);
+  if (element == nullptr) return nullptr;
+  if (typeSpec.dynamic) {
+    Type t;
+    t.kind = TypeKind::Array;
+    t.dynamic = true;
+    t.low = 0;
+    t.high = -1;
+    t.element = element;
+    t.name = "array of " + element->name;
+    p.types.push_back(std::move(t));
+    return &p.types.back();
+  }
   for (std::size_t i = typeSpec.bounds.size(); i-- > 0;) {
     std::int64_t low = 0, high = 0;
-    if (!constantInt(typeSpec.bounds[i].first, low) || !constantInt(typeSpec.bounds[i].second, high)) return nullptr;
-    if (high < low) {
-      error(typeSpec.bounds[i].second->row, typeSpec.bounds[i].second->col, "High bound is lower than low bound");
-      return nullptr;
+    auto& [lowE, highE] = typeSpec.bounds[i];
+    if (highE) {
+      if (!constantInt(lowE, low) || !constantInt(highE, high)) return nullptr;
+      if (high < low) {
+        error(highE->row, highE->col, "High bound is lower than low bound");
+        return nullptr;
+      }
+    } else {
+      // array[TMode], array[Char], array[Boolean]: the index type's whole range
+      const Type* index = lowE->op == Op::Name ? typeByName(lowE->text, lowE->row, lowE->col) : nullptr;
+      if (index == nullptr) {
+        if (lowE->op != Op::Name) error(*lowE, "'..' expected");
+        return nullptr;
+      }
+      if (!index->isOrdinal()) {
+        error(*lowE, "Ordinal type required as array index, not '" + index->name + "'");
+        return nullptr;
+      }
+      low = index->low;
+      high = index->high;
     }
     std::int64_t total = high - low + 1;
-    for (const Type* e = element; e->kind == TypeKind::Array; e = e->element) {
+    for (const Type* e = element; e->kind == TypeKind::Array && !e->dynamic; e = e->element) {
       if (total > kMaxArrayElements) break;
       total *= e->count();
     }
@@ -336,6 +539,13 @@ Routine* Checker::Impl::buildRoutine(RoutineDecl& decl, ClassInfo* owner) {
     }
     t = resolveType(*group.type);
     if (t == nullptr) return nullptr;
+    if (group.type->form == TypeSpec::Array && t->dynamic) {
+      // "array of T" written in a parameter list: an open array, taking static arrays too
+      Type open = *t;
+      open.openParam = true;
+      p.types.push_back(std::move(open));
+      t = &p.types.back();
+    }
     for (std::size_t i = 0; i < group.names.size(); ++i) {
       if (!seen.insert(lowerName(group.names[i])).second) {
         error(group.positions[i].first, group.positions[i].second, "Duplicate identifier '" + group.names[i] + "'");
