@@ -22,6 +22,9 @@ Routine* Checker::declareMethod(std::string_view className, std::string_view dec
 Routine* Checker::declareRoutine(std::string_view declaration) { return impl_->declareRoutine(declaration); }
 void Checker::declareType(std::string_view name, std::string_view typeName) { impl_->declareType(name, typeName); }
 void Checker::declareConstant(std::string_view name, const Value& value) { impl_->declareConstant(name, value); }
+void Checker::declareUnavailable(std::string_view name, std::string_view reason) {
+  impl_->declareUnavailable(name, reason);
+}
 void Checker::declareIndexedProperty(std::string_view className, std::string_view declaration,
                                      PropertyAccess access) {
   impl_->declarePropertyText(className, declaration, access);

@@ -255,7 +255,7 @@ void Checker::Impl::name(ExprPtr& e, bool statement) {
     }
   }
   Symbol* s = lookup(lower);
-  if (s == nullptr) return error(*e, "Unknown identifier '" + e->text + "'");
+  if (s == nullptr) return error(*e, unknownName(e->text));
   s->used = true;
   switch (s->kind) {
     case Symbol::Variable:
@@ -528,7 +528,7 @@ void Checker::Impl::apply(ExprPtr& e, bool statement) {
     if (w->cls->findProperty(lower)) return error(*callee, "Property '" + callee->text + "' takes no arguments");
   }
   Symbol* s = lookup(lower);
-  if (s == nullptr) return error(*callee, "Unknown identifier '" + callee->text + "'");
+  if (s == nullptr) return error(*callee, unknownName(callee->text));
   s->used = true;
   e->text = callee->text;
   if (s->kind == Symbol::RoutineName && lower == "copy" && !args.empty()) {

@@ -50,6 +50,8 @@ struct Checker::Impl {
   std::vector<CompilerMessage>& messages;
   std::string module;
   std::unordered_map<std::string, Symbol> globals;
+  // Names scripts may not use (COM objects), by lower-case name, with the reason shown.
+  std::unordered_map<std::string, std::string> unavailable;
   std::unordered_map<std::string, Symbol>* locals = nullptr;
   Routine* routine = nullptr;   // being checked, null in the main block
   std::vector<WithEntry> withs;
@@ -82,6 +84,9 @@ struct Checker::Impl {
   Routine* declareRoutine(std::string_view declaration);
   void declareType(std::string_view name, std::string_view typeName);
   void declareConstant(std::string_view name, const Value& v);
+  void declareUnavailable(std::string_view name, std::string_view reason);
+  // "Unknown identifier 'x'", or why scripts cannot use x when a plug-in said so.
+  std::string unknownName(const std::string& text, const char* what = "identifier") const;
   Routine* findRoutine(std::string_view name) const;
 
   // ---- types and routine headings ----

@@ -235,7 +235,7 @@ void Checker::Impl::assignment(Stmt& s) {
       if (w->cls->findMethod(lower)) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
     }
     Symbol* sym = lookup(lower);
-    if (sym == nullptr) return error(*target, "Unknown identifier '" + target->text + "'");
+    if (sym == nullptr) return error(*target, unknownName(target->text));
     if (sym->kind != Symbol::Variable && sym->kind != Symbol::RefParam)
       return error(*target, "Left side cannot be assigned to");
     if (sym->readOnly) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a constant parameter");

@@ -149,7 +149,7 @@ const Type* Checker::Impl::typeByName(std::string_view text, int row, int col) {
       auto lt = locals->find(lowerName(text));
       if (lt != locals->end() && lt->second.kind == Symbol::TypeName) return lt->second.type;
     }
-    error(row, col, "Unknown type '" + std::string(text) + "'");
+    error(row, col, unknownName(std::string(text), "type"));
     return nullptr;
   }
   return it->second.type;
@@ -308,6 +308,16 @@ void Checker::Impl::declareConstant(std::string_view name, const Value& v) {
   if (v.kind() == Value::Kind::Ordinal && (v.asInt() < INT32_MIN || v.asInt() > INT32_MAX))
     s.type = p.tInt64;
   globals[lowerName(name)] = s;
+}
+
+void Checker::Impl::declareUnavailable(std::string_view name, std::string_view reason) {
+  unavailable[lowerName(name)] = std::string(reason);
+}
+
+std::string Checker::Impl::unknownName(const std::string& text, const char* what) const {
+  auto it = unavailable.find(lowerName(text));
+  if (it != unavailable.end()) return it->second;
+  return std::string("Unknown ") + what + " '" + text + "'";
 }
 
 // routine name -> routine, for binding at execution

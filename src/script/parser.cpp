@@ -321,6 +321,9 @@ class Parser {
   void routineDecl(Block* b) {
     auto r = heading();
     expect(Tok::Semicolon);
+    // Scripts run on the rig's computer: they call no code outside the engine.
+    if (at(Tok::Identifier) && sameName(cur().text, "external"))
+      fail("Routines declared external (calls into libraries) are not offered to scripts");
     if (accept(Tok::Forward)) {
       r->isForward = true;
       expect(Tok::Semicolon);

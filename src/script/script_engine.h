@@ -98,6 +98,9 @@ class CompileContext {
   virtual void declareType(std::string_view name, std::string_view typeName) = 0;
   // A named constant of an ordinal, double or string value.
   virtual void declareConstant(std::string_view name, const Value& value) = 0;
+  // A name scripts may not use, such as a COM class the engine does not offer: a script
+  // naming it gets a compile error with `reason` instead of "Unknown identifier".
+  virtual void declareUnavailable(std::string_view name, std::string_view reason) = 0;
   // Type, constant and variable sections by text; enumeration values become constants:
   //   declare("type TMsgDlgType = (mtWarning, mtError, mtInformation, mtConfirmation, mtCustom);"
   //           "  TReplaceFlags = set of (rfReplaceAll, rfIgnoreCase);"
