@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "platform/cp1251.h"
@@ -22,8 +24,15 @@ constexpr int kOpenMode = O_BINARY;
 constexpr int kOpenMode = O_CLOEXEC;
 #endif
 
+// The full path that was tried: a relative name alone does not say which folder it was in.
+std::string fullPath(const std::string& fileName) {
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::absolute(fileName, ec);
+  return ec ? fileName : path.lexically_normal().string();
+}
+
 [[noreturn]] void fail(const char* action, const std::string& fileName, int error) {
-  throw SettingsFileError(std::string(action) + " \"" + fileName + "\": " + std::strerror(error));
+  throw SettingsFileError(std::string(action) + " \"" + fullPath(fileName) + "\": " + std::strerror(error));
 }
 
 // Closes the descriptor when the scope ends, whichever way.

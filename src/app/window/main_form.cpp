@@ -20,6 +20,7 @@
 
 #include "acquisition/run_state.h"
 #include "app/test_run.h"
+#include "app/window/data_file_review_hook.h"
 #include "app/window/frame_chart.h"
 #include "app/window/frame_di.h"
 #include "app/window/log_line_event.h"
@@ -262,6 +263,9 @@ void TmainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         break;
       case Qt::Key_F3:
         buttonNastrojjka_->click();
+        break;
+      case Qt::Key_F5:
+        if (getTestState() == TestIdle) openDataFileReview(this, kelmo_params().FileName);
         break;
       default:
         break;
