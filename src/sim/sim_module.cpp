@@ -64,6 +64,20 @@ void SimModule::busTransfer() const {
 
 bool SimModule::usable() const { return opened_ && !released_; }
 
+// The preamble that most operations share: the bus transfer, an injected fault, then the
+// module's lock and an open, unreleased module. The others take part of it: ReadData and
+// ProcessOnePoint make no bus transfer of their own (the read is queued, the conversion is
+// computed in the library), START_ADC and STOP_ADC also order the producer thread's life,
+// and OpenLDevice is what makes a module usable.
+template <class Body>
+BOOL SimModule::busOperation(Operation op, Body body) {
+  busTransfer();
+  if (fails(op)) return 0;
+  std::lock_guard lock(mutex_);
+  if (!usable()) return 0;
+  return body();
+}
+
 // --- identity -------------------------------------------------------------------------
 
 BOOL SimModule::OpenLDevice(WORD virtualSlot) {
@@ -110,63 +124,58 @@ DeviceHandle SimModule::GetDeviceHandle() {
 }
 
 BOOL SimModule::GetModuleName(char* name) {
-  busTransfer();
-  if (fails(Operation::GetModuleName) || name == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  const std::string& text = config_->name;
-  std::memcpy(name, text.c_str(), text.size() + 1);
-  return kModuleTrue;
+  return busOperation(Operation::GetModuleName, [&]() -> BOOL {
+    if (name == nullptr) return 0;
+    const std::string& text = config_->name;
+    std::memcpy(name, text.c_str(), text.size() + 1);
+    return kModuleTrue;
+  });
 }
 
 BOOL SimModule::GetUsbSpeed(BYTE* usbSpeed) {
-  busTransfer();
-  if (fails(Operation::GetUsbSpeed) || usbSpeed == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  *usbSpeed = config_->highSpeedUsb ? 1 : 0;
-  return kModuleTrue;
+  return busOperation(Operation::GetUsbSpeed, [&]() -> BOOL {
+    if (usbSpeed == nullptr) return 0;
+    *usbSpeed = config_->highSpeedUsb ? 1 : 0;
+    return kModuleTrue;
+  });
 }
 
 BOOL SimModule::GET_MODULE_DESCRIPTION(MODULE_DESCRIPTION_E154* description) {
-  busTransfer();
-  if (fails(Operation::GET_MODULE_DESCRIPTION) || description == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  *description = MODULE_DESCRIPTION_E154{};
-  putText(*description, 0, "E154", kDescriptionSerialOffset);
-  putText(*description, kDescriptionSerialOffset, config_->serialNumber,
-          kDescriptionRevisionOffset - kDescriptionSerialOffset);
-  putText(*description, kDescriptionRevisionOffset, config_->revision, 8);
-  putText(*description, kDescriptionMcuVersionOffset, config_->mcuDriverVersion,
-          kDescriptionMcuTextOffset - kDescriptionMcuVersionOffset);
-  putText(*description, kDescriptionMcuTextOffset, config_->mcuDriverText, 32);
-  return kModuleTrue;
+  return busOperation(Operation::GET_MODULE_DESCRIPTION, [&]() -> BOOL {
+    if (description == nullptr) return 0;
+    *description = MODULE_DESCRIPTION_E154{};
+    putText(*description, 0, "E154", kDescriptionSerialOffset);
+    putText(*description, kDescriptionSerialOffset, config_->serialNumber,
+            kDescriptionRevisionOffset - kDescriptionSerialOffset);
+    putText(*description, kDescriptionRevisionOffset, config_->revision, 8);
+    putText(*description, kDescriptionMcuVersionOffset, config_->mcuDriverVersion,
+            kDescriptionMcuTextOffset - kDescriptionMcuVersionOffset);
+    putText(*description, kDescriptionMcuTextOffset, config_->mcuDriverText, 32);
+    return kModuleTrue;
+  });
 }
 
 // --- ADC settings ---------------------------------------------------------------------
 
 BOOL SimModule::GET_ADC_PARS(ADC_PARS_E154* pars) {
-  busTransfer();
-  if (fails(Operation::GET_ADC_PARS) || pars == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  *pars = pars_;
-  return kModuleTrue;
+  return busOperation(Operation::GET_ADC_PARS, [&]() -> BOOL {
+    if (pars == nullptr) return 0;
+    *pars = pars_;
+    return kModuleTrue;
+  });
 }
 
 BOOL SimModule::SET_ADC_PARS(ADC_PARS_E154* pars) {
-  busTransfer();
-  if (fails(Operation::SET_ADC_PARS) || pars == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable() || running_) return 0;
-  if (pars->ChannelsQuantity < 1 || pars->ChannelsQuantity > 16) return 0;
-  const AdcTiming timing = adcTimingFor(pars->AdcRate, pars->InterKadrDelay, pars->ChannelsQuantity);
-  pars->AdcRate = timing.adcRateKHz;
-  pars->InterKadrDelay = timing.interKadrDelayMs;
-  pars->KadrRate = timing.kadrRateKHz;
-  pars_ = *pars;
-  return kModuleTrue;
+  return busOperation(Operation::SET_ADC_PARS, [&]() -> BOOL {
+    if (pars == nullptr || running_) return 0;
+    if (pars->ChannelsQuantity < 1 || pars->ChannelsQuantity > 16) return 0;
+    const AdcTiming timing = adcTimingFor(pars->AdcRate, pars->InterKadrDelay, pars->ChannelsQuantity);
+    pars->AdcRate = timing.adcRateKHz;
+    pars->InterKadrDelay = timing.interKadrDelayMs;
+    pars->KadrRate = timing.kadrRateKHz;
+    pars_ = *pars;
+    return kModuleTrue;
+  });
 }
 
 // --- the stream -----------------------------------------------------------------------
@@ -375,31 +384,26 @@ BOOL SimModule::ProcessOnePoint(std::int16_t code, double* volts, DWORD controlT
 // --- digital I/O ----------------------------------------------------------------------
 
 BOOL SimModule::ENABLE_TTL_OUT(BOOL enable) {
-  busTransfer();
-  if (fails(Operation::ENABLE_TTL_OUT)) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  ttlEnabled_ = enable != 0;
-  return kModuleTrue;
+  return busOperation(Operation::ENABLE_TTL_OUT, [&]() -> BOOL {
+    ttlEnabled_ = enable != 0;
+    return kModuleTrue;
+  });
 }
 
 BOOL SimModule::TTL_OUT(WORD ttlOut) {
-  busTransfer();
-  if (fails(Operation::TTL_OUT)) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  ttlOut_ = ttlOut;
-  return kModuleTrue;
+  return busOperation(Operation::TTL_OUT, [&]() -> BOOL {
+    ttlOut_ = ttlOut;
+    return kModuleTrue;
+  });
 }
 
 BOOL SimModule::TTL_IN(WORD* ttlIn) {
-  busTransfer();
-  if (fails(Operation::TTL_IN) || ttlIn == nullptr) return 0;
-  std::lock_guard lock(mutex_);
-  if (!usable()) return 0;
-  // The loopback cable sees the outputs only while they are driven.
-  *ttlIn = config_->fixedTtlIn.value_or(ttlEnabled_ ? ttlOut_ : WORD{0});
-  return kModuleTrue;
+  return busOperation(Operation::TTL_IN, [&]() -> BOOL {
+    if (ttlIn == nullptr) return 0;
+    // The loopback cable sees the outputs only while they are driven.
+    *ttlIn = config_->fixedTtlIn.value_or(ttlEnabled_ ? ttlOut_ : WORD{0});
+    return kModuleTrue;
+  });
 }
 
 // --- observation ----------------------------------------------------------------------

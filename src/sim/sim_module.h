@@ -100,6 +100,9 @@ class SimModule final : public ILE154, public DeviceIo {
   bool fails(Operation op) { return ledger_->callFails(op); }
   void busTransfer() const;
   bool usable() const;  // opened and not released (mutex_ held)
+  // Bus transfer, fault check, then body() under mutex_ while usable; 0 otherwise.
+  template <class Body>
+  BOOL busOperation(Operation op, Body body);
 
   // Everything below runs with mutex_ held.
   void advanceTo(Clock::time_point now);

@@ -84,8 +84,10 @@ class RunFixture : public ::testing::Test {
     tKELMO_Params& params = kelmo_params();
     params.FileName = dataPath().string();
     params.DATA_QUERY_PERIOD_MS = 100;
-    params.dataBuffersPerPeriod = 2;
-    params.adcRate = 100.0;  // 5024-sample blocks of 50.24 ms, well above the 20 ms pause
+    params.dataBuffersPerPeriod = 1;
+    // 10016-sample blocks of 100.16 ms: 80 ms to spare after the 20 ms pause, so that a
+    // busy machine does not make the module lose samples.
+    params.adcRate = 100.0;
     params.lowPassFilterK = 1.0;  // the filter state is the last sample: exact volts
     params.airDelay = 20;
     params.airLength = 20;

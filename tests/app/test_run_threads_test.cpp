@@ -53,7 +53,7 @@ TEST_F(RunTest, NormalRunConsoleLinesAndDataFile) {
 
   // The start, from the module summary's block on.
   const std::vector<std::string> startLines = {
-      "DataStep=5024",
+      "DataStep=10016",
       "Создали поток для потокового чтения",
       "Запустили поток для потокового чтения",
       " Create ReadThread ... OK",
@@ -382,7 +382,7 @@ TEST_F(RunTest, TheFirstConversionIsAlreadySettled) {
 TEST_F(RunTest, LostSamplesAreReportedAfterTheOutcomeLine) {
   sim::SimConfig config = steadyConfig();
   config.lateFromBlock = 3;
-  config.lateBy = std::chrono::milliseconds(200);  // within the time-out of 1050 ms
+  config.lateBy = std::chrono::milliseconds(200);  // within the time-out of 1100 ms
   useSim(config);
   start();
   ASSERT_TRUE(pumpUntil([&] { return enters >= 5; }));
@@ -396,14 +396,18 @@ TEST_F(RunTest, LostSamplesAreReportedAfterTheOutcomeLine) {
                                       " samples lost in " + std::to_string(counters.overruns) + " overruns");
 }
 
-TEST_F(RunTest, NoLossLineWhenNothingWasLost) {
+TEST_F(RunTest, TheLossLineOnlyWhenSamplesWereLost) {
   useSim(steadyConfig());
   start();
   ASSERT_TRUE(pumpUntil([&] { return enters >= 3; }));
   escape();
   ASSERT_TRUE(runUntilIdle());
-  ASSERT_EQ(library->lastModule()->counters().lostSamples, 0u);
-  for (const std::string& line : console) EXPECT_EQ(line.rfind("Simulated module", 0), std::string::npos) << line;
+  // A machine too busy to let the read thread keep up makes the module lose samples even
+  // here; then the line must be there instead.
+  const bool lost = library->lastModule()->counters().lostSamples > 0;
+  int lossLines = 0;
+  for (const std::string& line : console) lossLines += line.rfind("Simulated module: ", 0) == 0;
+  EXPECT_EQ(lossLines, lost ? 1 : 0);
 }
 
 // The wall clock is set back an hour during a run (the end of daylight saving time): the

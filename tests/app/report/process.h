@@ -34,9 +34,11 @@ class ScratchFolder {
   const fs::path& path() const { return path_; }
 
   // "kelmo ARGS" with this folder as the current one; prefix such as "env -u DISPLAY".
+  // The simulated module's slot is claimed in the folder, so that no other program (or
+  // test) running at the same time finds it busy.
   Outcome run(const std::string& args, const std::string& prefix = "") const {
-    const std::string command =
-        "cd '" + path_.string() + "' && " + prefix + " '" KELMO_PROGRAM "' " + args + " >out.txt 2>err.txt";
+    const std::string command = "cd '" + path_.string() + "' && KELMO_SIM_LOCK_DIR='" + path_.string() +
+                                "/slots' " + prefix + " '" KELMO_PROGRAM "' " + args + " >out.txt 2>err.txt";
     const int status = std::system(command.c_str());
     Outcome o;
     o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
