@@ -73,12 +73,23 @@ ReviewCharts::ReviewCharts(QCustomPlot* plot) : plot_(plot) {
     cursors_[static_cast<std::size_t>(k)] = cursor;
     timeAxes << time;
   }
-  // Dragging or zooming any chart moves every time axis, so the six stay aligned.
-  for (QCPAxisRect* rect : rects_) {
+  // Each chart zooms and drags its own time axis about its own pixels; the others follow,
+  // so the six stay aligned.
+  for (std::size_t k = 0; k < rects_.size(); ++k) {
+    QCPAxisRect* rect = rects_[k];
+    QCPAxis* time = rect->axis(QCPAxis::atBottom);
     rect->setRangeDrag(Qt::Horizontal);
     rect->setRangeZoom(Qt::Horizontal);
-    rect->setRangeDragAxes(timeAxes, {});
-    rect->setRangeZoomAxes(timeAxes, {});
+    rect->setRangeDragAxes(time, nullptr);
+    rect->setRangeZoomAxes(time, nullptr);
+    QObject::connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), plot_,
+                     [this, time, timeAxes](const QCPRange& range) {
+                       if (syncing_) return;
+                       syncing_ = true;
+                       for (QCPAxis* other : timeAxes)
+                         if (other != time) other->setRange(range);
+                       syncing_ = false;
+                     });
   }
 }
 

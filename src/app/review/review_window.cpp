@@ -127,13 +127,15 @@ void ReviewWindow::showRun(int index) {
 }
 
 void ReviewWindow::pointerMoved(QMouseEvent* e) {
-  const double t = charts_->rects()[0]->axis(QCPAxis::atBottom)->pixelToCoord(e->position().x());
-  bool inside = false;
-  for (QCPAxisRect* rect : charts_->rects()) inside = inside || rect->rect().contains(e->position().toPoint());
-  if (!inside) return;
-  readout_->setText(charts_->readoutAt(t));
-  charts_->showCursor(t);
-  plot_->replot(QCustomPlot::rpQueuedReplot);
+  // The time under the pointer, by the chart it is over.
+  for (QCPAxisRect* rect : charts_->rects()) {
+    if (!rect->rect().contains(e->position().toPoint())) continue;
+    const double t = rect->axis(QCPAxis::atBottom)->pixelToCoord(e->position().x());
+    readout_->setText(charts_->readoutAt(t));
+    charts_->showCursor(t);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+    return;
+  }
 }
 
 bool ReviewWindow::savePicture(const QString& fileName) {
