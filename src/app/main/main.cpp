@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "app/module_library_choice.h"
 #include "app/report/report_command.h"
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
-#include "app/window/version.h"
+#include "app/version.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
@@ -140,6 +141,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!line.error.empty()) return usageError(line.error);
+
+  // Before any settings script: a script may initialise the module.
+  if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
 
   if (line.runScript) {
     if (line.headless || !line.unknown.empty()) return usageError("--run-script takes no other options");
