@@ -102,6 +102,9 @@ void ReviewWindow::load() {
     return;
   }
   runs_ = summary.finish();
+  if (const std::uint64_t malformed = summary.malformedTotal()) {
+    notice_->setText(QStringLiteral("%1 malformed line(s), listed by kelmo report   %2").arg(malformed).arg(notice_->text()));
+  }
   if (runs_.empty()) {
     notice_->setText(QStringLiteral("%1 holds no run").arg(QString::fromStdString(fileName_)));
     return;
