@@ -58,6 +58,7 @@ class DataFileParser {
   std::uint64_t lines() const { return lineNumber_; }
 
  private:
+  void hold(std::string_view part);
   void line(std::string_view text);
   void header(std::string_view text, std::size_t markerLength);
   void report(std::string_view reason, std::string_view text);
