@@ -135,8 +135,10 @@ void ReviewCharts::setSeries(const datafile::MinMaxSeries& series, double period
 void ReviewCharts::fit() {
   bool found = false;
   const QCPRange times = graphs_[0]->data()->keyRange(found);
+  // A run of one line still gets a second of time axis around it.
+  const double upper = times.upper > times.lower ? times.upper : times.lower + 1.0 / kSecondsPerDay;
   for (QCPAxisRect* rect : rects_) {
-    if (found) rect->axis(QCPAxis::atBottom)->setRange(times.lower, std::max(times.upper, times.lower + 1.0 / kSecondsPerDay));
+    if (found) rect->axis(QCPAxis::atBottom)->setRange(times.lower, upper);
   }
   fitValuesToTime();
 }
