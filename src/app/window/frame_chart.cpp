@@ -100,6 +100,9 @@ void TFrameChart::buildChart() {
   Chart1_->setFocusPolicy(Qt::NoFocus);
   Chart1_->plotLayout()->setMargins(QMargins(0, 0, 0, 0));
   Chart1_->legend->setVisible(false);
+  // Nothing is drawn on the overlay layer: one paint buffer for the whole chart, so each
+  // paint fills and blends one picture instead of two.
+  Chart1_->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 
   Chart1_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
   Chart1_->xAxis->ticker()->setTickCount(3);
