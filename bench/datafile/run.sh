@@ -15,11 +15,12 @@ fi
 echo "file: $file, $(du -m "$file" | cut -f1) MB; machine load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 ours=$("$build/bench/datafile/bench_datafile_read" "$file")
 echo "$ours"
-python=$(/usr/bin/python3 "$here/bench/datafile/csv_reader.py" "$file")
-echo "$python" | head -1
-kelmo_s=$(echo "$ours" | sed -E 's/.*best of 3: ([0-9.]+) s.*/\1/')
+python=$(/usr/bin/time -f "python csv processor time: %U s user + %S s system" /usr/bin/python3 "$here/bench/datafile/csv_reader.py" "$file" 2>&1)
+echo "$python" | grep -v '^seconds='
+echo "machine load now: $(cut -d' ' -f1-3 /proc/loadavg)"
+kelmo_s=$(echo "$ours" | sed -E 's/.*best of 3: ([0-9.]+) s elapsed.*/\1/')
 python_s=$(echo "$python" | sed -n 's/^seconds=//p')
 echo "ratio: python csv takes $(/usr/bin/python3 -c "print(f'{$python_s / $kelmo_s:.1f}')") times as long as kelmo's reader"
 png=/tmp/kelmo-bench-plot.png
-/usr/bin/time -f "report --plot: %e s elapsed, %M KB peak memory" \
+/usr/bin/time -f "report --plot: %e s elapsed, %U s user + %S s system processor time, %M KB peak memory" \
   "$build/src/app/kelmo" report "$file" --plot "$png" >/dev/null

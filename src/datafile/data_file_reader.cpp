@@ -1,5 +1,6 @@
 #include "datafile/data_file_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -13,6 +14,10 @@ namespace kelmo::datafile {
 namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 20;
+// A data line is under 200 bytes. Longer text (a file without line ends, the zeros a power
+// loss leaves) is held only up to this length, so that memory stays bounded.
+constexpr std::size_t kLongestLine = 1 << 16;
+constexpr std::size_t kShownOfLongLine = 80;
 
 }  // namespace
 
@@ -21,10 +26,10 @@ void DataFileParser::feed(std::string_view block) {
   if (!carry_.empty()) {
     const std::size_t lf = block.find('\n');
     if (lf == std::string_view::npos) {
-      carry_.append(block);
+      hold(block);
       return;
     }
-    carry_.append(block.substr(0, lf));
+    hold(block.substr(0, lf));
     line(carry_);
     carry_.clear();
     start = lf + 1;
@@ -33,13 +38,19 @@ void DataFileParser::feed(std::string_view block) {
   while (start < block.size()) {
     const void* lf = std::memchr(base + start, '\n', block.size() - start);
     if (lf == nullptr) {
-      carry_.assign(base + start, block.size() - start);
+      hold(block.substr(start));
       return;
     }
     const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
     line(block.substr(start, end - start));
     start = end + 1;
   }
+}
+
+void DataFileParser::hold(std::string_view part) {
+  // One byte past the limit, so that a long line reads the same however it was cut.
+  const std::size_t room = kLongestLine + 1 - std::min(carry_.size(), kLongestLine + 1);
+  carry_.append(part.substr(0, room));
 }
 
 void DataFileParser::finish() {
@@ -53,6 +64,10 @@ void DataFileParser::finish() {
 void DataFileParser::line(std::string_view text) {
   ++lineNumber_;
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (text.size() > kLongestLine) {
+    report("line too long", text.substr(0, kShownOfLongLine));
+    return;
+  }
   if (const std::size_t marker = headerMarkerAt(text)) {
     header(text, marker);
     return;

@@ -9,9 +9,11 @@
 //   parser.feed(block); ... parser.finish();
 //   // or: readDataFile("test.dat", summary)
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "datafile/data_line.h"
 
@@ -56,6 +58,7 @@ class DataFileParser {
   std::uint64_t lines() const { return lineNumber_; }
 
  private:
+  void hold(std::string_view part);
   void line(std::string_view text);
   void header(std::string_view text, std::size_t markerLength);
   void report(std::string_view reason, std::string_view text);
@@ -70,17 +73,23 @@ class DataFileParser {
 // Reads the whole file into the sink; the reason when the file cannot be opened or read.
 std::optional<std::string> readDataFile(const std::string& path, ReadSink& sink);
 
-// Several sinks fed by one pass.
-class SinkPair : public ReadSink {
+// Several sinks fed by one pass, in the order given.
+class FanoutSink : public ReadSink {
  public:
-  SinkPair(ReadSink& a, ReadSink& b) : a_(a), b_(b) {}
-  void runStarted(const RunStart& r) override { a_.runStarted(r); b_.runStarted(r); }
-  void record(const DataRecord& r) override { a_.record(r); b_.record(r); }
-  void malformed(const MalformedLine& m) override { a_.malformed(m); b_.malformed(m); }
+  FanoutSink(std::initializer_list<ReadSink*> sinks = {}) : sinks_(sinks) {}
+  void add(ReadSink* sink) { sinks_.push_back(sink); }
+  void runStarted(const RunStart& r) override {
+    for (ReadSink* s : sinks_) s->runStarted(r);
+  }
+  void record(const DataRecord& r) override {
+    for (ReadSink* s : sinks_) s->record(r);
+  }
+  void malformed(const MalformedLine& m) override {
+    for (ReadSink* s : sinks_) s->malformed(m);
+  }
 
  private:
-  ReadSink& a_;
-  ReadSink& b_;
+  std::vector<ReadSink*> sinks_;
 };
 
 }  // namespace kelmo::datafile

@@ -129,6 +129,17 @@ TEST(DataFileReader, LinesEndingInLfAloneAndEmptyLines) {
   EXPECT_EQ(transcript(lfOnly), transcript(text) + "  malformed 1:3 line too short []\n");
 }
 
+TEST(DataFileReader, OverlongTextIsOneMalformedLineWhateverTheBlocks) {
+  WrittenFile f;
+  f.header(at(10, 0, 0, 0));
+  f.raw(std::string(100000, '\0') + "\r\n");  // what a power loss may leave
+  f.line(at(10, 0, 0, 200), {1, 2, 3, 4, 5, 6});
+  const std::string whole = transcript(f.text);
+  EXPECT_NE(whole.find("  malformed 1:2 line too long ["), std::string::npos) << whole.substr(0, 120);
+  EXPECT_NE(whole.find("  1:3 "), std::string::npos) << whole;
+  for (std::size_t block : {1000, 4096, 65535, 65536, 65537, 99999}) EXPECT_EQ(transcript(f.text, block), whole) << block;
+}
+
 TEST(DataFileReader, AHeaderWithoutATimeStillStartsARun) {
   const std::string text = std::string(headerMarkerCp1251()) + "soon\r\n" +
                            "00:00:200 46366.4583356481 1 2 3 4 5 6 \r\n";

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string_view>
 
@@ -128,24 +127,6 @@ class PlotCollector : public datafile::ReadSink {
   datafile::MinMaxDecimator* current_ = nullptr;
 };
 
-// Feeds one pass to several sinks.
-class Fanout : public datafile::ReadSink {
- public:
-  void add(datafile::ReadSink* s) { sinks_.push_back(s); }
-  void runStarted(const datafile::RunStart& r) override {
-    for (auto* s : sinks_) s->runStarted(r);
-  }
-  void record(const datafile::DataRecord& r) override {
-    for (auto* s : sinks_) s->record(r);
-  }
-  void malformed(const datafile::MalformedLine& m) override {
-    for (auto* s : sinks_) s->malformed(m);
-  }
-
- private:
-  std::vector<datafile::ReadSink*> sinks_;
-};
-
 // A CSV file is written beside its final name and renamed into place when complete.
 class CsvTarget {
  public:
@@ -207,7 +188,7 @@ int reportCommand(const std::vector<std::string>& args) {
   PlotCollector plots(o.runGiven ? o.run : -1);
   CsvTarget csvTarget;
   std::unique_ptr<CsvExport> csv;
-  Fanout pass;
+  datafile::FanoutSink pass;
   pass.add(&summary);
   pass.add(&lister);
   if (o.plot) pass.add(&plots);
@@ -233,10 +214,9 @@ int reportCommand(const std::vector<std::string>& args) {
   }
 
   if (o.csv && !csvInFirstPass) {
-    datafile::ReadSink quiet;  // malformed lines were listed by the first pass
+    // Malformed lines were listed by the first pass.
     csv = std::make_unique<CsvExport>(csvTarget.file(), selected);
-    datafile::SinkPair second(quiet, *csv);
-    if (const auto error = datafile::readDataFile(o.file, second)) return fileError(*error);
+    if (const auto error = datafile::readDataFile(o.file, *csv)) return fileError(*error);
   }
   if (o.csv) {
     if (const auto error = csvTarget.commit()) return fileError(*error);

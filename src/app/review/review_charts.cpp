@@ -73,12 +73,23 @@ ReviewCharts::ReviewCharts(QCustomPlot* plot) : plot_(plot) {
     cursors_[static_cast<std::size_t>(k)] = cursor;
     timeAxes << time;
   }
-  // Dragging or zooming any chart moves every time axis, so the six stay aligned.
-  for (QCPAxisRect* rect : rects_) {
+  // Each chart zooms and drags its own time axis about its own pixels; the others follow,
+  // so the six stay aligned.
+  for (std::size_t k = 0; k < rects_.size(); ++k) {
+    QCPAxisRect* rect = rects_[k];
+    QCPAxis* time = rect->axis(QCPAxis::atBottom);
     rect->setRangeDrag(Qt::Horizontal);
     rect->setRangeZoom(Qt::Horizontal);
-    rect->setRangeDragAxes(timeAxes, {});
-    rect->setRangeZoomAxes(timeAxes, {});
+    rect->setRangeDragAxes(time, nullptr);
+    rect->setRangeZoomAxes(time, nullptr);
+    QObject::connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), plot_,
+                     [this, time, timeAxes](const QCPRange& range) {
+                       if (syncing_) return;
+                       syncing_ = true;
+                       for (QCPAxis* other : timeAxes)
+                         if (other != time) other->setRange(range);
+                       syncing_ = false;
+                     });
   }
 }
 
@@ -124,8 +135,10 @@ void ReviewCharts::setSeries(const datafile::MinMaxSeries& series, double period
 void ReviewCharts::fit() {
   bool found = false;
   const QCPRange times = graphs_[0]->data()->keyRange(found);
+  // A run of one line still gets a second of time axis around it.
+  const double upper = times.upper > times.lower ? times.upper : times.lower + 1.0 / kSecondsPerDay;
   for (QCPAxisRect* rect : rects_) {
-    if (found) rect->axis(QCPAxis::atBottom)->setRange(times.lower, std::max(times.upper, times.lower + 1.0 / kSecondsPerDay));
+    if (found) rect->axis(QCPAxis::atBottom)->setRange(times.lower, upper);
   }
   fitValuesToTime();
 }

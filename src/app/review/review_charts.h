@@ -49,6 +49,7 @@ class ReviewCharts {
   std::array<QCPGraph*, 6> graphs_{};
   std::array<QCPItemStraightLine*, 6> cursors_{};
   datafile::MinMaxSeries series_;
+  bool syncing_ = false;  // one time axis is passing its range to the others
 };
 
 // Writes the plot to a .png, .svg or .pdf file of width × height pixels; the reason when

@@ -102,6 +102,9 @@ void ReviewWindow::load() {
     return;
   }
   runs_ = summary.finish();
+  if (const std::uint64_t malformed = summary.malformedTotal()) {
+    notice_->setText(QStringLiteral("%1 malformed line(s), listed by kelmo report   %2").arg(malformed).arg(notice_->text()));
+  }
   if (runs_.empty()) {
     notice_->setText(QStringLiteral("%1 holds no run").arg(QString::fromStdString(fileName_)));
     return;
@@ -127,13 +130,15 @@ void ReviewWindow::showRun(int index) {
 }
 
 void ReviewWindow::pointerMoved(QMouseEvent* e) {
-  const double t = charts_->rects()[0]->axis(QCPAxis::atBottom)->pixelToCoord(e->position().x());
-  bool inside = false;
-  for (QCPAxisRect* rect : charts_->rects()) inside = inside || rect->rect().contains(e->position().toPoint());
-  if (!inside) return;
-  readout_->setText(charts_->readoutAt(t));
-  charts_->showCursor(t);
-  plot_->replot(QCustomPlot::rpQueuedReplot);
+  // The time under the pointer, by the chart it is over.
+  for (QCPAxisRect* rect : charts_->rects()) {
+    if (!rect->rect().contains(e->position().toPoint())) continue;
+    const double t = rect->axis(QCPAxis::atBottom)->pixelToCoord(e->position().x());
+    readout_->setText(charts_->readoutAt(t));
+    charts_->showCursor(t);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+    return;
+  }
 }
 
 bool ReviewWindow::savePicture(const QString& fileName) {

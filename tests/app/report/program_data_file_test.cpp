@@ -54,7 +54,7 @@ TEST(ProgramDataFile, TwoHeadlessRunsReadBackWithTheValuesTheyWrote) {
 
   datafile::RunSummarizer summary;
   LineCheck check(linesWithEnds(text));
-  datafile::SinkPair both(summary, check);
+  datafile::FanoutSink both{&summary, &check};
   ASSERT_EQ(datafile::readDataFile(file.string(), both), std::nullopt);
   const auto& runs = summary.finish();
   ASSERT_EQ(runs.size(), 2u);
