@@ -109,8 +109,9 @@ struct Interpreter::Impl {
       case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
       case Op::RefParam: return refs[e->slot];
       case Op::Element: {
-        std::int64_t i = evalInt(e->kid(1));
-        Value* base = slotRef(e->kid(0));
+        std::int64_t i = operand(e->kid(1));
+        const Expr* b = e->kid(0);
+        Value* base = b->op == Op::Local ? &locals[b->slot] : slotRef(b);
         if (e->shared) {  // a dynamic array is written in place, seen by every reference to it
           Value::ArrayRep* a = base->arrayRep();
           return &a->items[elementIndex(e, a, i)];
