@@ -120,11 +120,17 @@ void BM_Fib27(benchmark::State& s) { sideBySide(s, "fib", 196418); }
 void BM_IntegerLoop10M(benchmark::State& s) { sideBySide(s, "loop", 50000005000000LL); }
 void BM_StringOf100000Pieces(benchmark::State& s) { sideBySide(s, "strings", 100000); }
 void BM_Million_PropertyReadsAndWrites(benchmark::State& s) { sideBySide(s, "properties", 1000000); }
+// A record field and an array element per step, beside the same loop on plain variables:
+// their engine_ms should be close.
+void BM_RecordAndArrayAccess10M(benchmark::State& s) { sideBySide(s, "records", 50000015000000LL); }
+void BM_SameLoopOnPlainVariables10M(benchmark::State& s) { sideBySide(s, "variables", 50000015000000LL); }
 
 BENCHMARK(BM_Fib27)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_IntegerLoop10M)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_StringOf100000Pieces)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Million_PropertyReadsAndWrites)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RecordAndArrayAccess10M)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SameLoopOnPlainVariables10M)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A settings-style script of 1,000 lines: constants, globals, routines with locals and
 // loops, a main block calling them.

@@ -41,7 +41,7 @@ enum class Op : std::uint8_t {
 };
 
 enum class Builtin : std::uint8_t {
-  Length, Ord, Chr, Abs, Sqr, High, Low, Assigned, Random, Odd, Succ, Pred, Format,
+  Length, Ord, Chr, Abs, Sqr, Min, Max, High, Low, Assigned, Random, Odd, Succ, Pred,
   ExceptionMessage, SetLength, UpCase, Copy, Include, Exclude,
   // statements
   Inc, Dec, Exit, Break, Continue,

@@ -1,4 +1,4 @@
-// Built-in routines used in expressions (Length, Ord, High, Format, ...).
+// Built-in routines used in expressions (Length, Ord, High, ...).
 #include "script/checker_impl.h"
 
 namespace kelmo::script {
@@ -18,7 +18,6 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       return false;
     }
     for (auto& a : args) {
-      if (b == Builtin::Format && &a == &args.back()) continue;
       expectValue(a);
       if (failed(a)) return false;
     }
@@ -92,6 +91,20 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       e->type = args[0]->type->kind == TypeKind::Real ? p.tReal : integerResult(args[0]->type, args[0]->type);
       take();
       return notStatement();
+    // Min and Max take integers or floats alike, as the Math unit's overloads do.
+    case Builtin::Min:
+    case Builtin::Max:
+      if (!argc(2, 2)) return;
+      for (auto& a : args)
+        if (!a->type->isNumeric()) return error(*a, "Number expected for '" + e->text + "'");
+      if (args[0]->type->kind == TypeKind::Real || args[1]->type->kind == TypeKind::Real) {
+        e->type = p.tReal;
+        if (!coerce(args[0], p.tReal) || !coerce(args[1], p.tReal)) return;
+      } else {
+        e->type = integerResult(args[0]->type, args[1]->type);
+      }
+      take();
+      return notStatement();
     case Builtin::Assigned:
       if (!argc(1, 1)) return;
       if (args[0]->type->kind != TypeKind::Class && args[0]->type->kind != TypeKind::Nil)
@@ -109,24 +122,6 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       if (!argc(0, 0)) return;
       e->type = p.tString;
       return notStatement();
-    case Builtin::Format: {
-      if (!argc(2, 2)) return;
-      if (!coerce(args[0], p.tString)) return;
-      ExprPtr list = std::move(args[1]);
-      if (list->op != Op::SetLiteral) return error(*list, "'[' expected: Format takes its arguments as [a, b, ...]");
-      e->kids.push_back(std::move(args[0]));
-      for (auto& item : list->kids) {
-        expectValue(item);
-        if (failed(item)) return;
-        TypeKind k = item->type->kind;
-        if (k == TypeKind::Char) coerce(item, p.tString);
-        else if (k != TypeKind::Ordinal && k != TypeKind::Real && k != TypeKind::String)
-          return error(*item, "Format cannot show a value of type '" + item->type->name + "'");
-        e->kids.push_back(std::move(item));
-      }
-      e->type = p.tString;
-      return notStatement();
-    }
     case Builtin::UpCase:
       if (!argc(1, 1)) return;
       if (args[0]->type->kind != TypeKind::Char && args[0]->type->kind != TypeKind::String)

@@ -363,7 +363,8 @@ bool Checker::Impl::indexedProperty(ExprPtr& e) {
     if (failed(e->kids[0])) return true;
     const Type* bt = e->kids[0]->type;
     if (bt->kind != TypeKind::Class) return false;
-    prop = bt->cls->defaultProperty;
+    // A class inherits its parent's default property (TStringList that of TStrings).
+    for (const ClassInfo* c = bt->cls; c != nullptr && prop == nullptr; c = c->parent) prop = c->defaultProperty;
     if (prop == nullptr) {
       error(*e, "Class '" + bt->cls->name + "' has no default property: '[' cannot follow it");
       return true;
@@ -424,6 +425,12 @@ void Checker::Impl::finishCall(Expr& e, Routine* r, bool statement) {
   }
 }
 
+// A native's "var Obj: TObject" takes a variable of any class, as an untyped var does
+// (FreeAndNil): natives write back nil or the object they were given.
+static bool nativeObjectVar(const Routine& r, const Param& prm) {
+  return r.isNative && prm.type->kind == TypeKind::Class && prm.type->cls->parent == nullptr;
+}
+
 // Checks the arguments against the parameters and appends them to e.kids.
 bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
   std::size_t required = 0;
@@ -473,7 +480,7 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
                  !(a->type->kind == TypeKind::Ordinal && prm.type->kind == TypeKind::Ordinal) &&
                  !sameArray(a->type, prm.type) &&
                  !(a->type->kind == TypeKind::Class && prm.type->kind == TypeKind::Class &&
-                   a->type->cls == prm.type->cls)) {
+                   (a->type->cls == prm.type->cls || nativeObjectVar(*r, prm)))) {
         error(*a, "Types of actual and formal var parameters must be identical: '" + prm.type->name +
                       "' and '" + a->type->name + "'");
         ok = false;

@@ -267,7 +267,9 @@ void Checker::Impl::assignment(Stmt& s) {
   if (isReadOnly(*target)) return error(*target, "Left side cannot be assigned to: constant parameter");
   if (!valueFor(value, target->type)) return;
   s.type = target->type;
-  bool simple = target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam;
+  // Variables, record fields and array elements of numbers take the fast stores.
+  bool simple = target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam ||
+                target->op == Op::Element;
   if (simple && target->type->isOrdinal()) {
     s.kind = StmtKind::AssignInt;
   } else if (simple && target->type->kind == TypeKind::Real) {

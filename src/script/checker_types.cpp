@@ -83,9 +83,10 @@ void Checker::Impl::declareBasics() {
   static const std::pair<const char*, Builtin> builtins[] = {
       {"length", Builtin::Length}, {"ord", Builtin::Ord}, {"chr", Builtin::Chr},
       {"abs", Builtin::Abs}, {"sqr", Builtin::Sqr}, {"high", Builtin::High},
+      {"min", Builtin::Min}, {"max", Builtin::Max},
       {"low", Builtin::Low}, {"assigned", Builtin::Assigned}, {"random", Builtin::Random},
       {"odd", Builtin::Odd}, {"succ", Builtin::Succ}, {"pred", Builtin::Pred},
-      {"format", Builtin::Format}, {"exceptionmessage", Builtin::ExceptionMessage},
+      {"exceptionmessage", Builtin::ExceptionMessage},
       {"setlength", Builtin::SetLength}, {"inc", Builtin::Inc}, {"dec", Builtin::Dec},
       {"exit", Builtin::Exit}, {"break", Builtin::Break}, {"continue", Builtin::Continue},
       {"upcase", Builtin::UpCase}, {"include", Builtin::Include}, {"exclude", Builtin::Exclude},

@@ -109,8 +109,9 @@ struct Interpreter::Impl {
       case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
       case Op::RefParam: return refs[e->slot];
       case Op::Element: {
-        std::int64_t i = evalInt(e->kid(1));
-        Value* base = slotRef(e->kid(0));
+        std::int64_t i = operand(e->kid(1));
+        const Expr* b = e->kid(0);
+        Value* base = b->op == Op::Local ? &locals[b->slot] : slotRef(b);
         if (e->shared) {  // a dynamic array is written in place, seen by every reference to it
           Value::ArrayRep* a = base->arrayRep();
           return &a->items[elementIndex(e, a, i)];
@@ -507,6 +508,10 @@ struct Interpreter::Impl {
           double v = operandReal(e->kid(0));
           return v * v;
         }
+        if (e->builtin == Builtin::Min || e->builtin == Builtin::Max) {
+          const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+          return (e->builtin == Builtin::Min) == (a < b) ? a : b;
+        }
         if (e->builtin == Builtin::Random) return std::uniform_real_distribution<double>(0.0, 1.0)(random());
         return eval(e).asDouble();
       default: return eval(e).asDouble();
@@ -810,6 +815,11 @@ struct Interpreter::Impl {
         auto r = static_cast<std::int64_t>(v * v);
         return e->type->bits == 32 ? wrap32(r) : r;
       }
+      case Builtin::Min:
+      case Builtin::Max: {
+        const std::int64_t a = evalInt(e->kid(0)), b = evalInt(e->kid(1));
+        return (e->builtin == Builtin::Min) == (a < b) ? a : b;
+      }
       case Builtin::Odd: return (evalInt(e->kid(0)) & 1) != 0;
       case Builtin::High: return static_cast<std::int64_t>(eval(e->kid(0)).length()) - 1;
       case Builtin::UpCase: {
@@ -843,23 +853,6 @@ struct Interpreter::Impl {
         for (char& c : t)
           if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
         return Value(t);
-      }
-      case Builtin::Format: {
-        std::vector<Value> args;
-        for (std::size_t i = 1; i < e->kids.size(); ++i) args.push_back(eval(e->kid(i)));
-        Value pattern = eval(e->kid(0));
-        std::string out;
-        try {
-          out = formatScript(pattern.text(), args, limits.maxStringLength);
-        } catch (const std::exception& ex) {
-          ScriptError err;
-          err.message = ex.what();
-          err.isException = true;
-          err.row = e->row;
-          err.col = e->col;
-          throw err;
-        }
-        return Value(out);
       }
       default:
         if (e->type->kind == TypeKind::Real) return Value(evalReal(e));
@@ -1111,6 +1104,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
         case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: return true;
         case Op::Builtin:
           if (x->builtin != Builtin::Ord && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
+              x->builtin != Builtin::Min && x->builtin != Builtin::Max &&
               x->builtin != Builtin::Odd && x->builtin != Builtin::Succ && x->builtin != Builtin::Pred &&
               x->builtin != Builtin::Length && x->builtin != Builtin::UpCase)
             return false;

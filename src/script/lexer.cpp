@@ -49,7 +49,11 @@ class Lexer {
         out.push_back(std::move(t));
         return out;
       }
-      if (scan(t)) out.push_back(std::move(t));
+      if (scan(t)) {
+        t.endRow = row_;
+        t.endCol = col_;
+        out.push_back(std::move(t));
+      }
     }
   }
 

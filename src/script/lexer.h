@@ -21,6 +21,7 @@ enum class Tok {
 struct Token {
   Tok kind = Tok::End;
   int row = 1, col = 1;
+  int endRow = 1, endCol = 1;  // just after its last character
   std::string text;        // identifiers as written; string literals decoded
   std::int64_t intValue = 0;
   double realValue = 0;

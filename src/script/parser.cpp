@@ -115,8 +115,30 @@ class Parser {
     throw Abort{};
   }
   const Token& expect(Tok k) {
-    if (!at(k)) fail(spelling(k) + " expected but " + describe(cur()) + " found");
+    if (!at(k)) {
+      if (k == Tok::Semicolon) missingSemicolon();
+      fail(spelling(k) + " expected but " + describe(cur()) + " found");
+    }
     return take();
+  }
+
+  // A ';' missing before a token on a later line is reported at the end of the line that
+  // lacks it, where an editor's cursor should go.
+  void missingSemicolon() {
+    if (pos_ == 0) return;
+    const Token& prev = t_[pos_ - 1];
+    if (prev.endRow >= cur().row) return;
+    error_ = {prev.endRow, prev.endCol, "';' expected but " + describe(cur()) + " found"};
+    throw Abort{};
+  }
+
+  // The closing keyword of a construct; when it is missing, the message names the opener
+  // and its line: "'end' expected (to close 'begin' at line 3) but end of file found".
+  const Token& expectClose(Tok k, const Token& opener) {
+    if (at(k)) return take();
+    if (opener.row == cur().row) fail(spelling(k) + " expected but " + describe(cur()) + " found");
+    fail(spelling(k) + " expected (to close " + spelling(opener.kind) + " at line " + std::to_string(opener.row) +
+         ") but " + describe(cur()) + " found");
   }
 
   struct Nest {
@@ -245,9 +267,10 @@ class Parser {
       t->element = typeSpec();
       return t;
     }
-    if (accept(Tok::Record)) {
+    if (at(Tok::Record)) {
+      const Token& open = take();
       t->form = TypeSpec::Record;
-      while (!at(Tok::End_)) {
+      while (at(Tok::Identifier)) {
         FieldDecl f;
         do {
           const Token& name = expect(Tok::Identifier);
@@ -259,7 +282,7 @@ class Parser {
         t->fields.push_back(std::move(f));
         if (!accept(Tok::Semicolon)) break;
       }
-      expect(Tok::End_);
+      expectClose(Tok::End_, open);
       return t;
     }
     if (accept(Tok::LParen)) {
@@ -396,9 +419,9 @@ class Parser {
   // compound = "begin" statement {";" statement} "end"
   StmtPtr compound() {
     auto s = node(StmtKind::Compound);
-    expect(Tok::Begin);
+    const Token& open = expect(Tok::Begin);
     statementList(s->body, Tok::End_);
-    expect(Tok::End_);
+    expectClose(Tok::End_, open);
     return s;
   }
 
@@ -408,6 +431,11 @@ class Parser {
       out.push_back(statement());
       if (accept(Tok::Semicolon)) continue;
       if (at(stop) || (stop2 != Tok::End && at(stop2))) return;
+      // A closer of another construct or the end of the text: the expected closer reports
+      // what is missing and what it closes.
+      if (at(Tok::End) || at(Tok::Dot) || at(Tok::End_) || at(Tok::Until) || at(Tok::Except) || at(Tok::Finally))
+        return;
+      missingSemicolon();
       fail(spelling(Tok::Semicolon) + " expected but " + describe(cur()) + " found");
     }
   }
@@ -475,7 +503,7 @@ class Parser {
   // branch = label {"," label} ":" statement;  label = expr [".." expr]
   StmtPtr caseStatement() {
     auto s = node(StmtKind::Case);
-    take();
+    const Token& open = take();
     s->exprs.push_back(expression());
     expect(Tok::Of);
     while (!at(Tok::Else) && !at(Tok::End_)) {
@@ -495,7 +523,7 @@ class Parser {
       s->hasElse = true;
       statementList(s->finallyPart, Tok::End_);
     }
-    expect(Tok::End_);
+    expectClose(Tok::End_, open);
     return s;
   }
 
@@ -536,9 +564,9 @@ class Parser {
   // repeat = "repeat" statement list "until" expr
   StmtPtr repeatStatement() {
     auto s = node(StmtKind::Repeat);
-    take();
+    const Token& open = take();
     statementList(s->body, Tok::Until);
-    expect(Tok::Until);
+    expectClose(Tok::Until, open);
     s->exprs.push_back(expression());
     return s;
   }
@@ -558,12 +586,12 @@ class Parser {
   // handlers = statement list | "on" [ident ":"] ident "do" statement {";" ...} ["else" list]
   StmtPtr tryStatement() {
     auto s = node(StmtKind::TryExcept);
-    take();
+    const Token& open = take();
     statementList(s->body, Tok::Except, Tok::Finally);
     if (accept(Tok::Finally)) {
       s->kind = StmtKind::TryFinally;
       statementList(s->finallyPart, Tok::End_);
-      expect(Tok::End_);
+      expectClose(Tok::End_, open);
       return s;
     }
     expect(Tok::Except);
@@ -594,7 +622,7 @@ class Parser {
     } else {
       statementList(s->finallyPart, Tok::End_);
     }
-    expect(Tok::End_);
+    expectClose(Tok::End_, open);
     return s;
   }
 

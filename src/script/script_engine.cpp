@@ -111,7 +111,24 @@ struct ScriptEngine::Impl {
     return false;
   }
 
+  // More messages than this are summed up in one last message: the first ones say what to
+  // fix, and a binary file fed as a script must not flood the output pane.
+  static constexpr std::size_t kMaxMessages = 100;
+
   bool compile(std::string_view text) {
+    bool ok = compileText(text);
+    if (messages.size() > kMaxMessages) {
+      std::size_t more = messages.size() - kMaxMessages;
+      CompilerMessage last = messages[kMaxMessages];
+      messages.resize(kMaxMessages);
+      last.kind = MessageKind::Error;
+      last.text = "Too many messages: " + std::to_string(more) + " more not shown";
+      messages.push_back(std::move(last));
+    }
+    return ok;
+  }
+
+  bool compileText(std::string_view text) {
     messages.clear();
     program.reset();
     checker.reset();

@@ -11,6 +11,13 @@
 //   });
 //   if (engine.compile(text) && !engine.execute()) show(engine.errorText());
 //
+// A plug-in declares types and constants by text and reads structured arguments by value:
+//   c.declare("type TReplaceFlags = set of (rfReplaceAll, rfIgnoreCase);");
+//   c.declareRoutine("function StringReplace(const S, Old, New: string; Flags: TReplaceFlags): string");
+//   c.declareRoutine("function Format(const Fmt: string; const Args: array of const): string");
+//   c.declareIndexedProperty("TStrings", "property Strings[Index: Integer]: string; default;");
+//   ... call.arg(3).hasElement(0)  (rfReplaceAll in Flags); call.arg(1).length(), .item(i)
+//
 // Identifiers are not case-sensitive. A native reports failure by throwing a std::exception:
 // the script stops (unless it catches it) with the error text "Exception: " + what().
 // The engine is single-threaded: one thread compiles and executes; requestStop() alone may be

@@ -25,8 +25,4 @@ void declareSystemUnit(Checker& checker, Program& program, const SystemContext& 
 bool parseInteger(std::string_view text, std::int64_t& out);
 bool parseFloat(std::string_view text, double& out);
 
-// Format(pattern, [args]): %d %u %x %f %e %g %s %% with '-', '0', width and precision.
-// Throws std::runtime_error naming the pattern when an argument does not fit.
-std::string formatScript(std::string_view pattern, const std::vector<Value>& args, std::size_t maxLength);
-
 }  // namespace kelmo::script

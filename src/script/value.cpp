@@ -221,14 +221,11 @@ void Value::append(std::string_view tail) {
   countBytes(s_->counted, text.size());
 }
 
-Value::ArrayRep& Value::mutableArray() {
-  if (a_->refs > 1) {
-    auto* copy = new ArrayRep{1, a_->low, a_->items};
-    heapBytes += copy->items.size() * sizeof(Value);
-    --a_->refs;
-    a_ = copy;
-  }
-  return *a_;
+void Value::unshareArray() {
+  auto* copy = new ArrayRep{1, a_->low, a_->items};
+  heapBytes += copy->items.size() * sizeof(Value);
+  --a_->refs;
+  a_ = copy;
 }
 
 }  // namespace kelmo::script

@@ -85,7 +85,10 @@ class Value {
   static Value array(std::int64_t low, std::size_t count, const Value& item);
   ArrayRep* arrayRep() const noexcept { return kind_ == Kind::Array ? a_ : nullptr; }
   // Unshares this array (copy on write) and returns its elements.
-  ArrayRep& mutableArray();
+  ArrayRep& mutableArray() {
+    if (arrayShared()) unshareArray();
+    return *a_;
+  }
   static Value fromObjectRep(ObjectRep* rep) noexcept;  // takes one reference
   ObjectRep* objectRep() const noexcept { return kind_ == Kind::Object ? o_ : nullptr; }
   StringRep* stringRep() const noexcept { return kind_ == Kind::String ? s_ : nullptr; }
@@ -122,6 +125,8 @@ class Value {
 
  private:
   void release() noexcept;
+  bool arrayShared() const noexcept;
+  void unshareArray();
   void retain() const noexcept;
 
   Kind kind_;
@@ -153,6 +158,8 @@ struct Value::ArrayRep {
   std::int64_t low = 0;
   std::vector<Value> items;
 };
+
+inline bool Value::arrayShared() const noexcept { return a_->refs > 1; }
 
 // Bytes held by strings and arrays alive on this thread: the runtime's memory budget.
 std::size_t liveHeapBytes() noexcept;

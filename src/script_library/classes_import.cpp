@@ -25,8 +25,7 @@ Value done() { return Value(); }
 class ClassesImport final : public TableImport {
  public:
   ClassesImport() : TableImport("Classes") {
-    constants = {{"dupIgnore", Value(0)}, {"dupAccept", Value(1)}, {"dupError", Value(2)}};
-    types = {{"TDuplicates", "Integer"}};
+    declarations = "type TDuplicates = (dupIgnore, dupAccept, dupError);";
     classes = {{"TStrings", "TObject"}, {"TStringList", "TStrings"}};
     properties = {
         {"TStrings", "Count", "Integer", [](NativeCall& c) { return Value(list(c).count()); }, {}},
@@ -39,11 +38,18 @@ class ClassesImport final : public TableImport {
         {"TStringList", "CaseSensitive", "Boolean", [](NativeCall& c) { return Value(list(c).caseSensitive()); },
          [](NativeCall& c) { return list(c).setCaseSensitive(c.arg(0).asBool()), done(); }},
         {"TStringList", "Duplicates", "TDuplicates", [](NativeCall& c) { return Value(static_cast<int>(list(c).duplicates())); },
-         [](NativeCall& c) {
-           const std::int64_t d = c.arg(0).asInt();
-           if (d < 0 || d > 2) throw std::runtime_error("Duplicates: " + std::to_string(d) + " is not one of dupIgnore, dupAccept, dupError");
-           return list(c).setDuplicates(static_cast<Duplicates>(d)), done();
-         }},
+         [](NativeCall& c) { return list(c).setDuplicates(static_cast<Duplicates>(c.arg(0).asInt())), done(); }},
+    };
+    indexedProperties = {
+        {"TStrings", "property Strings[Index: Integer]: string; default;",
+         [](NativeCall& c) { return Value(list(c).get(index(c, 0))); },
+         [](NativeCall& c) { return list(c).put(index(c, 1), c.arg(0).asString()), done(); }},
+        {"TStrings", "property Names[Index: Integer]: string", [](NativeCall& c) { return Value(list(c).nameAt(index(c, 0))); }, {}},
+        {"TStrings", "property ValueFromIndex[Index: Integer]: string",
+         [](NativeCall& c) { return Value(list(c).valueFromIndex(index(c, 0))); }, {}},
+        {"TStrings", "property Values[const Name: string]: string",
+         [](NativeCall& c) { return Value(list(c).value(c.arg(0).text())); },
+         [](NativeCall& c) { return list(c).setValue(c.arg(1).text(), c.arg(0).text()), done(); }},
     };
     methods = {
         {"TStringList", "constructor Create",
@@ -71,6 +77,10 @@ class ClassesImport final : public TableImport {
         {"TStrings", "procedure SaveToFile(const FileName: string)",
          [](NativeCall& c) { return list(c).saveToFile(c.arg(0).asString()), done(); }},
         {"TStringList", "procedure Sort", [](NativeCall& c) { return list(c).sort(), done(); }},
+    };
+    // The script's references keep objects alive; FreeAndNil ends this one.
+    routines = {
+        {"procedure FreeAndNil(var Obj: TObject)", [](NativeCall& c) { return c.arg(0) = Value(), done(); }},
     };
   }
 };

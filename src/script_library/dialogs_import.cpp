@@ -12,14 +12,12 @@ namespace {
 using script::NativeCall;
 using script::Value;
 
-// The buttons in their order (mbYes, mbNo, mbOK, ...): a button set holds bit n for the
-// button of ordinal n, and the dialog shows them in this order.
+// The buttons in the order of TMsgDlgBtn: a button set shows them in this order, and
+// without a screen the first of them is the answer.
 constexpr DialogButton kButtons[] = {DialogButton::Yes,   DialogButton::No,      DialogButton::Ok,
                                      DialogButton::Cancel, DialogButton::Abort,  DialogButton::Retry,
                                      DialogButton::Ignore, DialogButton::All,    DialogButton::NoToAll,
                                      DialogButton::YesToAll, DialogButton::Help};
-constexpr const char* kButtonNames[] = {"mbYes", "mbNo", "mbOK", "mbCancel", "mbAbort", "mbRetry",
-                                        "mbIgnore", "mbAll", "mbNoToAll", "mbYesToAll", "mbHelp"};
 
 // The modal results, as Object Pascal numbers them.
 int modalResult(DialogButton b) {
@@ -41,9 +39,8 @@ int modalResult(DialogButton b) {
 
 std::vector<DialogButton> buttonsOf(const Value& set) {
   std::vector<DialogButton> buttons;
-  const std::int64_t bits = set.asInt();
   for (std::size_t i = 0; i < std::size(kButtons); ++i)
-    if ((bits >> i) & 1) buttons.push_back(kButtons[i]);
+    if (set.hasElement(static_cast<std::int64_t>(i))) buttons.push_back(kButtons[i]);
   return buttons;
 }
 
@@ -56,18 +53,15 @@ DialogKind kindOf(const Value& v) {
 class DialogsImport final : public TableImport {
  public:
   explicit DialogsImport(ScriptDialogs& dialogs) : TableImport("Dialogs") {
-    types = {{"TMsgDlgType", "Integer"}, {"TMsgDlgButtons", "Integer"}, {"TModalResult", "Integer"}};
-    const char* kinds[] = {"mtWarning", "mtError", "mtInformation", "mtConfirmation", "mtCustom"};
-    for (int i = 0; i < 5; ++i) constants.push_back({kinds[i], Value(i)});
-    for (std::size_t i = 0; i < std::size(kButtons); ++i)
-      constants.push_back({kButtonNames[i], Value(std::int64_t{1} << i)});
-    constants.push_back({"mbYesNo", Value(0b11)});
-    constants.push_back({"mbYesNoCancel", Value(0b1011)});
-    constants.push_back({"mbOKCancel", Value(0b1100)});
-    constants.push_back({"mbAbortRetryIgnore", Value(0b1110000)});
-    const char* results[] = {"mrNone", "mrOk", "mrCancel", "mrAbort", "mrRetry", "mrIgnore",
-                             "mrYes", "mrNo", "mrAll", "mrNoToAll", "mrYesToAll", "mrHelp"};
-    for (int i = 0; i < 12; ++i) constants.push_back({results[i], Value(i)});
+    declarations =
+        "type TMsgDlgType = (mtWarning, mtError, mtInformation, mtConfirmation, mtCustom);"
+        "  TMsgDlgBtn = (mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp);"
+        "  TMsgDlgButtons = set of TMsgDlgBtn;"
+        "  TModalResult = Integer;"
+        "const mbYesNo = [mbYes, mbNo]; mbYesNoCancel = [mbYes, mbNo, mbCancel];"
+        "  mbOKCancel = [mbOK, mbCancel]; mbAbortRetryIgnore = [mbAbort, mbRetry, mbIgnore];"
+        "  mrNone = 0; mrOk = 1; mrCancel = 2; mrAbort = 3; mrRetry = 4; mrIgnore = 5; mrYes = 6; mrNo = 7;"
+        "  mrAll = 8; mrNoToAll = 9; mrYesToAll = 10; mrHelp = 11;";
     ScriptDialogs* host = &dialogs;
     routines = {
         {"function MessageDlg(const Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; HelpCtx: Integer): Integer",

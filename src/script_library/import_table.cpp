@@ -16,6 +16,12 @@ std::size_t wordEnd(std::string_view s, std::size_t i) {
   return i;
 }
 
+script::PropertyAccess accessOf(const script::NativeFn& reader, const script::NativeFn& writer) {
+  return !writer ? script::PropertyAccess::ReadOnly
+         : !reader ? script::PropertyAccess::WriteOnly
+                   : script::PropertyAccess::ReadWrite;
+}
+
 }  // namespace
 
 std::string declaredName(std::string_view declaration) {
@@ -32,15 +38,13 @@ bool declaresConstructor(std::string_view declaration) {
 }
 
 void TableImport::compileImport(script::CompileContext& context) {
+  if (!declarations.empty()) context.declare(declarations);
   for (const TypeRow& t : types) context.declareType(t.name, t.typeName);
   for (const ConstantRow& c : constants) context.declareConstant(c.name, c.value);
   for (const ClassRow& c : classes) context.declareClass(c.name, c.parent);
-  for (const PropertyRow& p : properties) {
-    const auto access = !p.writer ? script::PropertyAccess::ReadOnly
-                        : !p.reader ? script::PropertyAccess::WriteOnly
-                                    : script::PropertyAccess::ReadWrite;
-    context.declareProperty(p.className, p.name, p.typeName, access);
-  }
+  for (const PropertyRow& p : properties) context.declareProperty(p.className, p.name, p.typeName, accessOf(p.reader, p.writer));
+  for (const IndexedPropertyRow& p : indexedProperties)
+    context.declareIndexedProperty(p.className, p.declaration, accessOf(p.reader, p.writer));
   for (const MethodRow& m : methods) context.declareMethod(m.className, m.declaration);
   for (const RoutineRow& r : routines) context.declareRoutine(r.declaration);
 }
@@ -49,6 +53,10 @@ void TableImport::executeImport(script::RuntimeBinder& binder) {
   for (const PropertyRow& p : properties) {
     if (p.reader) binder.bindPropertyReader(p.className, p.name, p.reader);
     if (p.writer) binder.bindPropertyWriter(p.className, p.name, p.writer);
+  }
+  for (const IndexedPropertyRow& p : indexedProperties) {
+    if (p.reader) binder.bindPropertyReader(p.className, declaredName(p.declaration), p.reader);
+    if (p.writer) binder.bindPropertyWriter(p.className, declaredName(p.declaration), p.writer);
   }
   for (const MethodRow& m : methods) {
     if (declaresConstructor(m.declaration)) {

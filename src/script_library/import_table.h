@@ -35,6 +35,15 @@ struct PropertyRow {
   script::NativeFn writer;  // none: read-only
 };
 
+// "property Strings[Index: Integer]: string; default;": the reader gets the indices as
+// arguments, the writer the new value first and the indices after it.
+struct IndexedPropertyRow {
+  std::string className;
+  std::string declaration;
+  script::NativeFn reader;  // none: write-only
+  script::NativeFn writer;  // none: read-only
+};
+
 struct ConstantRow {
   std::string name;
   script::Value value;
@@ -54,12 +63,14 @@ class TableImport : public script::ImportPlugin {
  protected:
   explicit TableImport(std::string name) : name_(std::move(name)) {}
 
-  // Rows are declared in this order: types, constants, classes, properties, methods,
-  // routines.
+  // Rows are declared in this order: declarations by text (type and const sections),
+  // types, constants, classes, properties, indexed properties, methods, routines.
+  std::string declarations;
   std::vector<TypeRow> types;
   std::vector<ConstantRow> constants;
   std::vector<ClassRow> classes;
   std::vector<PropertyRow> properties;
+  std::vector<IndexedPropertyRow> indexedProperties;
   std::vector<MethodRow> methods;
   std::vector<RoutineRow> routines;
 
@@ -67,7 +78,7 @@ class TableImport : public script::ImportPlugin {
   std::string name_;
 };
 
-// The routine's name in a declaration heading: "function Foo(...)" gives "Foo".
+// The name in a heading: "function Foo(...)" gives "Foo", "property Strings[...]" "Strings".
 std::string declaredName(std::string_view declaration);
 // Whether a heading declares a constructor.
 bool declaresConstructor(std::string_view declaration);

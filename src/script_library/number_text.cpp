@@ -396,6 +396,8 @@ std::string formatSection(const FloatPattern& p, double value) {
     exponent = exponentText(exp, p.exponentPlus, p.exponentZeros);
   } else {
     Digits d = toDigits(value, kDoubleDigits);
+    // Beyond 18 integer digits a pattern without exponent gives the general form.
+    if (d.point > 18) return p.prefix + formatGeneral(value) + p.suffix;
     roundAt(d, p.decimalPlaces);
     integer = integerPart(d);
     fraction = fractionPart(d, p.decimalPlaces);

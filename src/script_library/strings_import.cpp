@@ -33,7 +33,7 @@ std::int64_t posFrom(std::string_view sub, std::string_view s, std::int64_t offs
   return at == std::string_view::npos ? 0 : static_cast<std::int64_t>(at) + 1;
 }
 
-[[maybe_unused]] std::string replaced(std::string_view s, std::string_view from, std::string_view to, bool all, bool ignoreCase) {
+std::string replaced(std::string_view s, std::string_view from, std::string_view to, bool all, bool ignoreCase) {
   if (from.empty()) return std::string(s);
   const std::string haystack = ignoreCase ? ansiUpperCase(s) : std::string(s);
   const std::string needle = ignoreCase ? ansiUpperCase(from) : std::string(from);
@@ -45,6 +45,7 @@ std::int64_t posFrom(std::string_view sub, std::string_view s, std::int64_t offs
     if (at == std::string::npos) break;
     out.append(s.substr(start, at - start));
     out.append(to);
+    if (out.size() > script::ExecutionLimits().maxStringLength) throw std::runtime_error("String too long");
     start = at + from.size();
     if (!all) break;
   }
@@ -64,10 +65,19 @@ std::string quoted(std::string_view s, char quote) {
 class StringsImport final : public TableImport {
  public:
   StringsImport() : TableImport("Strings") {
-    types = {{"TFloatFormat", "Integer"}};
-    constants = {{"ffGeneral", Value(0)}, {"ffExponent", Value(1)}, {"ffFixed", Value(2)},
-                 {"ffNumber", Value(3)}, {"ffCurrency", Value(4)}};
+    declarations =
+        "type TFloatFormat = (ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency);"
+        "  TReplaceFlags = set of (rfReplaceAll, rfIgnoreCase);";
     routines = {
+        {"function Format(const Format: string; const Args: array of const): string", [](NativeCall& c) {
+           std::vector<Value> args;
+           for (std::size_t i = 0; i < c.arg(1).length(); ++i) args.push_back(c.arg(1).item(i));
+           return Value(formatPascal(text(c, 0), args, script::ExecutionLimits().maxStringLength));
+         }},
+        {"function StringReplace(const S, OldPattern, NewPattern: string; Flags: TReplaceFlags): string",
+         [](NativeCall& c) {
+           return Value(replaced(text(c, 0), text(c, 1), text(c, 2), c.arg(3).hasElement(0), c.arg(3).hasElement(1)));
+         }},
         {"function FloatToStrF(Value: Double; Format: TFloatFormat; Precision, Digits: Integer): string",
          [](NativeCall& c) {
            const std::int64_t f = c.arg(1).asInt();

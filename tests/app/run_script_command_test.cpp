@@ -62,6 +62,22 @@ TEST(RunScriptCommand, PrintsThePaneLinesAndMessagesAndSucceeds) {
   EXPECT_EQ(r.out, "Compiled Script: \nSuccesfully compiled\n\nпериод 200\nготово\nSuccesfully Executed\n");
 }
 
+// Nobody can answer a dialog here: each prints its text and takes its default at once.
+TEST(RunScriptCommand, DialogsPrintTheirTextAndDoNotWait) {
+  const CommandResult r = runScript(
+      "var s: string;\r\n"
+      "begin\r\n"
+      "  if MessageDlg('Начать?', mtConfirmation, mbYesNo, 0) = mrYes then writeLn('да');\r\n"
+      "  s := 'старое';\r\n"
+      "  if not InputQuery('Ввод', 'Имя', s) then writeLn(s);\r\n"
+      "  writeLn(InputBox('Ввод', 'Каналов', '4'));\r\n"
+      "end.\r\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out,
+            "Compiled Script: \nSuccesfully compiled\n\nНачать?\nда\nВвод: Имя\nстарое\nВвод: Каналов\n4\n"
+            "Succesfully Executed\n");
+}
+
 TEST(RunScriptCommand, FailuresExitWithOne) {
   struct Case {
     const char* script;

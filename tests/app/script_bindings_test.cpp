@@ -14,6 +14,7 @@
 #include "app/module_io.h"
 #include "config/kelmo_params.h"
 #include "discharge/sound_choice.h"
+#include "app/script_runner.h"
 #include "script_test_support.h"
 #include "sim/sim_library.h"
 
@@ -297,6 +298,16 @@ TEST_F(ScriptBindings, ShowMessageAndWriteLnKeepTheirOrder) {
   ASSERT_TRUE(run.succeeded);
   EXPECT_EQ(executionLines(run), (std::vector<std::string>{"one", "two", "Succesfully Executed"}));
   EXPECT_EQ(run.messages, std::vector<std::string>{"Привет"});
+}
+
+// The list reads as the script window's list of import groups: the library's groups in
+// their order (forms and controls are not offered), then the system's own two plug-ins.
+TEST_F(ScriptBindings, ThePluginListNamesTheImportGroupsInOrder) {
+  script_library::ScreenlessDialogs dialogs([](const std::string&) {});
+  std::vector<std::string> names;
+  for (const auto& plugin : scriptWindowPlugins(dialogs)) names.push_back(plugin->name());
+  EXPECT_EQ(names, (std::vector<std::string>{"DLL", "Classes", "COM", "DateUtils", "Dialogs", "Strings", "Math",
+                                             "Files", "uPSI_ukelmo_params", "uPSI_E154IO_ps"}));
 }
 
 TEST_F(ScriptBindings, OnlyTheOfferedDeclarationsAreThere) {

@@ -39,7 +39,40 @@ const MessageCase kCases[] = {
     {"EmptyText", "", {"[Error] (1:1): 'begin' expected but end of file found"}},
     {"NoFinalDot", "begin\nend", {"[Error] (2:4): '.' expected but end of file found"}},
     {"MissingSemicolon", "begin\n  writeLn('a')\n  writeLn('b');\nend.",
-     {"[Error] (3:3): ';' expected but identifier 'writeLn' found"}},
+     {"[Error] (2:15): ';' expected but identifier 'writeLn' found"}},
+    {"MissingSemicolonInDeclarations", "var i: integer\n    s: string;\nbegin end.",
+     {"[Error] (1:15): ';' expected but identifier 's' found"}},
+    {"MissingEndNamesBegin", "begin\n  if true then\n  begin\n    writeLn('a');\nend.",
+     {"[Error] (5:4): 'end' expected (to close 'begin' at line 1) but '.' found"}},
+    {"MissingEndOfCase", "var i: integer;\nbegin\n  case i of\n    1: writeLn('a');\nend.",
+     {"[Error] (5:4): 'end' expected (to close 'begin' at line 2) but '.' found"}},
+    {"MissingUntilNamesRepeat", "begin\n  repeat\n    writeLn('a');\nend.",
+     {"[Error] (4:1): 'until' expected (to close 'repeat' at line 2) but 'end' found"}},
+    {"MissingEndNamesRecord", "type\n  TR = record\n    X: integer;\nvar r: TR;\nbegin end.",
+     {"[Error] (4:1): 'end' expected (to close 'record' at line 2) but 'var' found"}},
+    {"UnknownEnumValue", "type TMode = (mA, mB);\nvar m: TMode;\nbegin\n  m := mC;\nend.",
+     {"[Error] (4:8): Unknown identifier 'mC'"}},
+    {"EnumFromOtherEnum", "type TA = (a1, a2); TB = (b1, b2);\nvar a: TA;\nbegin\n  a := b1;\nend.",
+     {"[Error] (4:8): Incompatible types: '(a1, ...)' and '(b1, ...)'"}},
+    {"IntegerIntoEnum", "type TA = (a1, a2);\nvar a: TA;\nbegin\n  a := 1;\nend.",
+     {"[Error] (4:8): Incompatible types: '(a1, ...)' and 'integer'"}},
+    {"UnknownRecordField", "type TP = record X, Y: integer; end;\nvar p: TP;\nbegin\n  p.Z := 1;\nend.",
+     {"[Error] (4:5): Unknown field 'Z' of record"}},
+    {"SetOfWideRange", "type TS = set of integer;\nbegin end.",
+     {"[Error] (1:18): Set base type must be an ordinal type with at most 256 values from 0 to 255, not 'integer'"}},
+    {"SetElementOfOtherType", "type TA = (a1, a2);\nvar s: set of TA;\nbegin\n  Include(s, 'x');\nend.",
+     {"[Error] (4:14): Incompatible types: '(a1, ...)' and 'char'"}},
+    {"TypedConstantCount", "const R: array[0..3] of integer = (1, 2, 3);\nbegin end.",
+     {"[Error] (1:35): Number of elements (3) differs from the declaration (4)"}},
+    {"TypedConstantNeedsList", "const R: array[0..1] of integer = 5;\nbegin end.",
+     {"[Error] (1:35): '(' expected: a constant of type 'array[0..1] of integer' is written as a list in parentheses"}},
+    {"AssignTypedConstant", "const R: array[0..1] of integer = (1, 2);\nbegin\n  R[0] := 3;\nend.",
+     {"[Error] (3:5): Left side cannot be assigned to: constant parameter"}},
+    {"SetLengthOfStaticArray", "var a: array[0..2] of integer;\nbegin\n  SetLength(a, 4);\nend.",
+     {"[Error] (3:13): Dynamic array or string expected for 'SetLength'"}},
+    {"VarOpenArrayOfStatic", "procedure P(var a: array of integer); begin end;\nvar s: array[1..2] of integer;\nbegin\n  P(s);\nend.",
+     {"[Error] (4:5): Only a dynamic array can be passed as var open array parameter 'a'"}},
+    {"SubrangeBoundsReversed", "type T = 5..1;\nbegin end.", {"[Error] (1:13): High bound is lower than low bound"}},
     {"UnknownIdentifier", "begin\n  foo := 1;\nend.", {"[Error] (2:3): Unknown identifier 'foo'"}},
     {"UnknownRoutine", "begin\n  writeLn(IntToStr(1));\n  Frobnicate(3);\nend.",
      {"[Error] (3:3): Unknown identifier 'Frobnicate'"}},
@@ -116,6 +149,18 @@ TEST(CompileMessagesTest, LongOperatorChainsAreBoundedLikeNesting) {
   auto messages = compileMessages(engine, chain(5000));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("Nesting too deep"), std::string::npos) << messages[0];
+}
+
+TEST(CompileMessagesTest, AFloodOfErrorsIsCappedWithOneMessageCountingTheRest) {
+  ScriptEngine engine;
+  std::string text = "begin\n" + std::string(250, '?') + "\nend.";
+  auto messages = compileMessages(engine, text);
+  ASSERT_EQ(messages.size(), 101u);
+  EXPECT_EQ(messages[0], "[Error] (2:1): Illegal character '?'") << "the first error is unchanged";
+  EXPECT_EQ(messages[99], "[Error] (2:100): Illegal character '?'");
+  EXPECT_EQ(messages[100], "[Error] (2:101): Too many messages: 150 more not shown");
+  EXPECT_FALSE(engine.compile(std::string(100, '?') + "begin end.")) << "exactly 100 errors: no summary";
+  EXPECT_EQ(engine.messages().size(), 100u);
 }
 
 TEST(CompileMessagesTest, FormatNamesKindModuleRowAndColumn) {

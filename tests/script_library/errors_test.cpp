@@ -42,6 +42,12 @@ const ErrorCase kRuntimeErrors[] = {
     {"time_text", "begin\n  StrToTime('25:00');\nend.", "Exception: '25:00' is not a valid time"},
     {"date_time_text", "begin\n  StrToDateTime('01.01.2026 x');\nend.",
      "Exception: '01.01.2026 x' is not a valid date and time"},
+    {"format_argument", "begin\n  Format('%d items', ['many']);\nend.",
+     "Exception: Format '%d items' invalid or incompatible with argument"},
+    {"format_missing_argument", "begin\n  Format('%s and %s', ['one']);\nend.",
+     "Exception: No argument for format '%s and %s'"},
+    {"format_unknown_conversion", "begin\n  Format('%q', [1]);\nend.",
+     "Exception: Format '%q' invalid or incompatible with argument"},
     {"boolean_text", "begin\n  StrToBool('maybe');\nend.", "Exception: 'maybe' is not a valid boolean value"},
     {"date_encode", "begin\n  EncodeDate(2026, 2, 29);\nend.", "Exception: Invalid argument to date encode"},
     {"time_encode", "begin\n  EncodeTime(24, 0, 0, 0);\nend.", "Exception: Invalid argument to time encode"},
@@ -106,6 +112,24 @@ TEST_F(LibraryErrors, RuntimeErrorsNameTheValueFileOrIndex) {
     ASSERT_TRUE(engine_.compile(c.script)) << (engine_.messages().empty() ? "" : script::formatMessage(engine_.messages().front()));
     EXPECT_FALSE(engine_.execute());
     EXPECT_EQ(engine_.errorText(), c.expected);
+  }
+}
+
+// A library routine's text counts against the script's string limit like any other.
+TEST_F(LibraryErrors, LongTextsStopAtTheStringLimit) {
+  script::ExecutionLimits limits;
+  limits.maxStringLength = 65536;
+  engine_.setLimits(limits);
+  const char* scripts[] = {
+      "var s: string; begin s := Format('%9000d%9000d%9000d%9000d%9000d%9000d%9000d%9000d', [1, 2, 3, 4, 5, 6, 7, 8]); end.",
+      "var s: string; begin s := StringReplace(StringOfChar('x', 1000), 'x', StringOfChar('y', 1000), [rfReplaceAll]); end.",
+      "var s: string; begin s := DupeString('abc', 100000); end.",
+  };
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    ASSERT_TRUE(engine_.compile(script));
+    EXPECT_FALSE(engine_.execute());
+    EXPECT_EQ(engine_.errorText(), "String too long (more than 65536 bytes)");
   }
 }
 

@@ -150,15 +150,16 @@ TEST_F(ScriptWindowTest, ACompileErrorPutsTheCursorOnItAndMarksTheLine) {
   const Lines pane = paneOf(*w);
   ASSERT_GE(pane.size(), 3u);
   EXPECT_EQ(pane[0], "Compiled Script: ");
-  EXPECT_EQ(pane[1].rfind("[Error] (4:3): ", 0), 0u) << pane[1];
+  // A missing ';' is reported at the end of the line that lacks it.
+  EXPECT_EQ(pane[1].rfind("[Error] (3:16): ", 0), 0u) << pane[1];
   EXPECT_EQ(pane.back(), "");
   for (const std::string& line : pane) EXPECT_EQ(line.find("Succesfully"), std::string::npos);
 
   int line = -1, index = -1;
   w->memo1()->getCursorPosition(&line, &index);
-  EXPECT_EQ(line, 3);
-  EXPECT_EQ(index, 2);
-  EXPECT_NE(w->memo1()->markersAtLine(3) & (1u << TfmScripter::kErrorMarker), 0u);
+  EXPECT_EQ(line, 2);
+  EXPECT_EQ(index, 14);  // characters, where the message's column counts bytes
+  EXPECT_NE(w->memo1()->markersAtLine(2) & (1u << TfmScripter::kErrorMarker), 0u);
 
   // Corrected, the mark goes.
   w->memo1()->setText(QString::fromUtf8(kGoodScript));
@@ -438,7 +439,7 @@ TEST_F(ModalScriptWindow, FailingSettingsScriptsShowTheWindowAndFailWhenClosed) 
        [](const Lines& pane) {
          ASSERT_GE(pane.size(), 3u);
          EXPECT_EQ(pane[0], "Compiled Script: ");
-         EXPECT_EQ(pane[1].rfind("[Error] (3:3): ", 0), 0u) << pane[1];
+         EXPECT_EQ(pane[1].rfind("[Error] (2:15): ", 0), 0u) << pane[1];
          for (const std::string& line : pane) EXPECT_EQ(line.find("Succesfully compiled"), std::string::npos);
        }},
       {"begin\r\n  writeLn('до ошибки');\r\n  kelmo_params.setRange(0, 1000);\r\nend.\r\n",

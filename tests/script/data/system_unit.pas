@@ -1,4 +1,4 @@
-// The system unit's conversions, string routines, Format and maths.
+// The system unit's conversions, string routines and maths.
 var
   s: string;
   i: integer;
@@ -21,9 +21,6 @@ begin
   writeLn(StringOfChar('-', 5) + s[1] + s[Length(s)]);
   s[1] := 'J';
   writeLn(s);
-  writeLn(Format('%d|%5d|%-5d|%.3d|%x|%s|%8s|%-4s|%.2s|%%', [42, 42, 42, 7, 255, 'str', 'right', 'l', 'abc']));
-  writeLn(Format('%f|%.3f|%8.2f|%-8.1f|%g|%e', [3.14159, 2.0, -1.5, 0.26, 0.5, 1234.5]));
-  writeLn(Format('%05d|%s', [-42, 'x']));
   writeLn(IntToStr(Round(2.5)) + ' ' + IntToStr(Round(3.5)) + ' ' + IntToStr(Round(-1.6)) + ' ' + IntToStr(Trunc(-1.6)));
   writeLn(IntToStr(Abs(-5)) + ' ' + FloatToStr(Abs(-2.5)) + ' ' + IntToStr(Sqr(9)) + ' ' + FloatToStr(Sqr(1.5)));
   writeLn(FloatToStr(Sqrt(16)) + ' ' + FloatToStr(Sin(0)) + ' ' + FloatToStr(Cos(0)) + ' ' + FloatToStr(Exp(0)) + ' ' + FloatToStr(Ln(1)));
@@ -54,9 +51,6 @@ HELLO THERE! mixed
 [pad][l][r]
 -----H!
 Jello there!
-42|   42|42   |007|FF|str|   right|l   |ab|%
-3.14|2.000|   -1.50|0.3     |0.5|1.23450000000000E+03
--0042|x
 2 4 -2 -1
 5 2.5 81 2.25
 4 0 1 1 0

@@ -30,6 +30,13 @@ class FuzzImport : public ImportPlugin {
     c.declareMethod("TDevice", "Procedure setLevel( n : integer; limit : integer)");
     c.declareRoutine("Function readPort( var value : WORD) : boolean");
     c.declareRoutine("Function device : TDevice");
+    c.declare("type TMode = (mdOff, mdOn, mdAuto); TModes = set of TMode;"
+              "  TSpan = record First, Last: Integer; end;"
+              "const mdAll = [mdOff..mdAuto];");
+    c.declareIndexedProperty("TDevice", "property Items[Index: Integer]: Integer; default;");
+    c.declareRoutine("function Join(const Args: array of const): string");
+    c.declareRoutine("function Total(const Xs: array of Integer; Scale: Integer = 1): Integer");
+    c.declareRoutine("function Has(M: TModes; X: TMode): Boolean");
   }
   void executeImport(RuntimeBinder& b) override {
     b.bindConstructor("TDevice", "create", [](NativeCall&) { return Value::object(std::make_shared<Device>()); });
@@ -54,6 +61,22 @@ class FuzzImport : public ImportPlugin {
     });
     b.bindRoutine("device", [this](NativeCall&) { return Value::borrowedObject(&device_); });
     b.bindRoutine("Sleep", [](NativeCall&) { return Value(); });
+    b.bindPropertyReader("TDevice", "Items", [](NativeCall& c) { return Value(c.arg(0).asInt() * 2); });
+    b.bindPropertyWriter("TDevice", "Items", [](NativeCall& c) {
+      c.self().objectAs<Device>()->level = static_cast<int>(c.arg(0).asInt() + c.arg(1).asInt());
+      return Value();
+    });
+    b.bindRoutine("Join", [](NativeCall& c) {
+      std::string out;
+      for (std::size_t i = 0; i < c.arg(0).length(); ++i) out += c.arg(0).item(i).asString();
+      return Value(out);
+    });
+    b.bindRoutine("Total", [](NativeCall& c) {
+      std::int64_t sum = 0;
+      for (std::size_t i = 0; i < c.arg(0).length(); ++i) sum += c.arg(0).item(i).asInt();
+      return Value(sum * c.arg(1).asInt());
+    });
+    b.bindRoutine("Has", [](NativeCall& c) { return Value(c.arg(0).hasElement(c.arg(1).asInt())); });
   }
 
  private:

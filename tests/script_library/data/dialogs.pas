@@ -9,7 +9,7 @@ begin
   answer := MessageDlg('Valve check', mtWarning, mbOKCancel, 0);
   if answer = mrOk then writeLn('ok');
   if MessageDlg('Retry?', mtError, mbAbortRetryIgnore, 0) = mrAbort then writeLn('abort');
-  if MessageDlg('Done', mtInformation, mbOK, 0) = mrOk then writeLn('ok again');
+  if MessageDlg('Done', mtInformation, [mbOK], 0) = mrOk then writeLn('ok again');
   name := 'rig-1';
   if not InputQuery('Setup', 'Rig name', name) then writeLn('kept ' + name);
   writeLn(InputBox('Setup', 'Channels', '4'));

@@ -14,6 +14,8 @@ begin
   if IsInfinite(x) and IsInfinite(NegInfinity) and not IsInfinite(1e308) and (x > 1e308) then writeLn('infinite ' + FloatToStr(NegInfinity));
   writeLn(IntToStr(Sign(-3.5)) + IntToStr(Sign(0)) + IntToStr(Sign(2)) + ' ' + IntToStr(EnsureRange(15, 0, 10)) + IntToStr(EnsureRange(-1, 0, 10)));
   writeLn(FloatToStr(Hypot(3, 4)) + ' ' + FloatToStr(ArcTan2(0, 1)) + ' ' + FloatToStr(Tan(0)) + ' ' + FloatToStr(ArcSin(0)) + ' ' + FloatToStr(ArcCos(1)));
+  i := Min(3, 7) * 10 + Max(3, 7);
+  writeLn(IntToStr(i) + ' ' + FloatToStr(Min(2.5, 1)) + ' ' + FloatToStr(Max(-1, 0.5)) + ' ' + IntToStr(Max(Int64(5000000000), 1)));
   Randomize;
   seen := 0;
   for i := 1 to 200 do
@@ -34,6 +36,7 @@ nan
 infinite -INF
 -101 100
 5 0 0 0 0
+37 1 0.5 5000000000
 12 seen
 5 6
 *)

@@ -22,6 +22,7 @@ begin
   x := 1;
   if TryStrToFloat('2.5e3', x) then writeLn('float ' + FloatToStr(x));
   if not TryStrToFloat('2,5', x) then writeLn('kept ' + FloatToStr(x));
+  writeLn(StringReplace('a-b-c', '-', '+', []) + ' ' + StringReplace('a-b-c', '-', '', [rfReplaceAll]) + ' ' + StringReplace('Ток ТОК ток', 'ток', 'I', [rfReplaceAll, rfIgnoreCase]) + ' ' + StringReplace('aaa', 'aa', 'b', [rfReplaceAll]));
   writeLn(IntToStr(StrToInt64Def('x', -1)) + ' ' + BoolToStr(StrToBool('yes')) + ' ' + BoolToStr(StrToBool('0')));
 end.
 (* output
@@ -40,5 +41,6 @@ hex 255
 int64 3000000000
 float 2500
 kept 2500
+a+b-c abc I I I ba
 -1 True False
 *)
