@@ -4,13 +4,11 @@
 #include <memory>
 
 #include "acquisition/module_globals.h"
-#include "acquisition/module_library.h"
 #include "app/run_script_file.h"
 #include "app/screenless_script_window.h"
 #include "app/settings_file.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
-#include "sim/sim_library.h"
 
 namespace kelmo {
 
@@ -38,14 +36,6 @@ class FactoryRestorer {
 
 int runScriptCommand(const std::string& fileName) {
   createGlobalParams();
-
-  // A script may initialise the module: the library the program would use.
-  std::string libraryError;
-  if (auto library = sim::chooseModuleLibraryFromEnvironment(libraryError)) {
-    setModuleLibrary(std::move(library));
-  } else {
-    std::fprintf(stderr, "kelmo: %s\n", libraryError.c_str());
-  }
 
   const FactoryRestorer restorer(setScriptWindowFactory([] {
     ScreenlessScriptWindow::Reporting reporting;

@@ -1,11 +1,6 @@
 #include "sim/sim_library.h"
 
-#include <cstdlib>
 #include <cstring>
-
-#ifdef _WIN32
-#include "acquisition/vendor_library_windows.h"
-#endif
 
 namespace kelmo::sim {
 
@@ -36,33 +31,5 @@ std::size_t SimLibrary::modulesCreated() {
 }
 
 SimModule* simModuleOf(ILE154* module) { return dynamic_cast<SimModule*>(module); }
-
-std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error) {
-  const char* choice = std::getenv("KELMO_MODULE_LIBRARY");
-#ifdef _WIN32
-  const std::string file = choice != nullptr && *choice != '\0' ? choice : kVendorLibraryFileName;
-  if (file == "sim") {
-    error = "KELMO_MODULE_LIBRARY=sim: the simulated module runs inside the program only off Windows; "
-            "give the path of a module library";
-    return nullptr;
-  }
-  return loadVendorLibrary(file, error);
-#else
-  if (choice != nullptr && *choice != '\0' && std::strcmp(choice, "sim") != 0) {
-    error = std::string("KELMO_MODULE_LIBRARY=") + choice +
-            ": no such module library; the only one available here is \"sim\", the simulated module";
-    return nullptr;
-  }
-  SimConfig config;
-  if (const char* text = std::getenv("KELMO_SIM")) {
-    std::string problem;
-    if (!parseSimConfig(text, config, problem)) {
-      error = "KELMO_SIM: " + problem;
-      return nullptr;
-    }
-  }
-  return std::make_shared<SimLibrary>(std::move(config));
-#endif
-}
 
 }  // namespace kelmo::sim
