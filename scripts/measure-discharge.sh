@@ -16,7 +16,8 @@
 # Per run it prints: frames recorded, pattern periods found, slips (frames outside the
 # pattern's expected position: 1 to 3 frames too many or too few), underruns (silent gaps
 # inside the pattern, and what the generator counted), other disturbances, and the
-# first-block latency. Exits 1 when any run has a slip, 2 when the set-up fails.
+# first-block latency (the delay of the first input block, from the generator's summary
+# line). Exits 1 when any run has a slip, 2 when the set-up fails.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=60 runs=1 sound="" stress=0 build="$here/build" keep=""
@@ -87,7 +88,6 @@ echo "measure-discharge: $runs run(s) of $seconds s, KELMO_SOUND=${sound:-(unset
 failed=0
 for run in $(seq "$runs"); do
   rm -f "$dir/recording.raw" "$dir/debug.txt"
-  recordFrom=$(date +%s%N)
   parec -d rig.monitor --format=s16le --rate=44100 --channels=2 --raw >"$dir/recording.raw" 2>"$dir/parec.log" &
   recorder=$!
   sleep 0.5  # the recorder is connected before the first block can arrive
@@ -95,7 +95,6 @@ for run in $(seq "$runs"); do
     stress-ng --cpu "$(nproc)" --timeout "$((seconds + 10))s" >/dev/null 2>&1 &
     loader=$!
   fi
-  startedAt=$(date +%s%N)
   ( cd "$dir" && if [ -n "$sound" ]; then export KELMO_SOUND=$sound; else unset KELMO_SOUND; fi
     KELMO_DEBUG=$dir/debug.txt "$program" --run-script play.pas >"$dir/kelmo.out" 2>&1 )
   status=$?
@@ -109,11 +108,8 @@ for run in $(seq "$runs"); do
     continue
   fi
   summary=$(grep -a '^DischargeThread: .* blocks synthesized' "$dir/debug.txt" | tail -1)
-  # Frames recorded before kelmo started, for the latency of the first sound (the
-  # recorder's own start-up makes it an estimate).
-  before=$(((startedAt - recordFrom) * 441 / 10000000))
-  lua5.4 - "$dir/recording.raw" "$run" "$before" "$summary" <<'LUA' || failed=1
-local path, run, before, summary = arg[1], arg[2], tonumber(arg[3]), arg[4]
+  lua5.4 - "$dir/recording.raw" "$run" "$summary" <<'LUA' || failed=1
+local path, run, summary = arg[1], arg[2], arg[3]
 local data = assert(io.open(path, "rb")):read("a")
 local frames = #data // 4
 local L, R = {}, {}
@@ -217,12 +213,11 @@ if aligned then
 end
 local counted = summary:match("(%d+) underruns seen") or "?"
 local firstBlock = summary:match("first input block (.*)$") or "?"
-local firstSound = first <= frames and string.format("about %.0f ms", (first - 1 - before) * 1000 / 44100) or "never"
 print(string.format("run %s: %d frames recorded, %d periods found, %d slips (%d frames), %d underruns " ..
                     "(gaps in the recording, %d silent frames; the generator saw %s), %d other disturbances; " ..
-                    "first input block %s, first sound %s after start",
+                    "first-block latency: first input block %s",
                     run, frames, periods, slips, slipFrames, gaps, gapFrames, counted, disturbances,
-                    firstBlock, firstSound))
+                    firstBlock))
 for _, n in ipairs(notes) do print("  " .. n) end
 print("  " .. (summary ~= "" and summary or "no summary line in the debug output"))
 if frames == 0 or periods == 0 then print("  nothing of the pattern was recorded") os.exit(1) end

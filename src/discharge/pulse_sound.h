@@ -29,7 +29,7 @@ namespace kelmo {
 class PulseSound : public SoundStreams {
  public:
   // Blocks the server buffers before it starts playing (and keeps buffered from then on).
-  static constexpr std::uint32_t kCushionBlocks = 6;
+  static constexpr std::uint32_t kCushionBlocks = 10;
 
   PulseSound();
   ~PulseSound() override;
