@@ -16,7 +16,7 @@ const std::unordered_map<std::string, Tok>& keywords() {
   static const std::unordered_map<std::string, Tok> table = {
       {"and", Tok::And}, {"array", Tok::Array}, {"begin", Tok::Begin}, {"case", Tok::Case},
       {"const", Tok::Const}, {"constructor", Tok::Constructor}, {"div", Tok::Div},
-      {"do", Tok::Do}, {"downto", Tok::Downto}, {"else", Tok::Else}, {"end", Tok::End_},
+      {"do", Tok::Do}, {"downto", Tok::Downto}, {"else", Tok::Else}, {"end", Tok::End},
       {"except", Tok::Except}, {"finally", Tok::Finally}, {"for", Tok::For},
       {"forward", Tok::Forward}, {"function", Tok::Function}, {"if", Tok::If}, {"in", Tok::In},
       {"is", Tok::Is}, {"as", Tok::As}, {"mod", Tok::Mod}, {"nil", Tok::Nil}, {"not", Tok::Not},
@@ -45,7 +45,7 @@ class Lexer {
       t.row = row_;
       t.col = col_;
       if (pos_ >= s_.size()) {
-        t.kind = Tok::End;
+        t.kind = Tok::EndOfText;
         out.push_back(std::move(t));
         return out;
       }
@@ -284,7 +284,7 @@ std::vector<Token> tokenize(std::string_view text, std::vector<LexError>& errors
 
 std::string spelling(Tok kind) {
   switch (kind) {
-    case Tok::End: return "end of file";
+    case Tok::EndOfText: return "end of file";
     case Tok::Identifier: return "identifier";
     case Tok::Integer: return "integer constant";
     case Tok::Real: return "real constant";
@@ -324,7 +324,7 @@ std::string describe(const Token& t) {
     case Tok::Integer:
     case Tok::Real: return "'" + t.text + "'";
     case Tok::String: return "string constant";
-    case Tok::End: return "end of file";
+    case Tok::EndOfText: return "end of file";
     default:
       if (!t.text.empty()) return "'" + lowerName(t.text) + "'";
       return spelling(t.kind);

@@ -8,9 +8,9 @@
 namespace kelmo::script {
 
 enum class Tok {
-  End, Identifier, Integer, Real, String,
+  EndOfText, Identifier, Integer, Real, String,
   // keywords
-  And, Array, Begin, Case, Const, Constructor, Div, Do, Downto, Else, End_, Except, Finally,
+  And, Array, Begin, Case, Const, Constructor, Div, Do, Downto, Else, End, Except, Finally,
   For, Forward, Function, If, In, Is, As, Mod, Nil, Not, Of, Or, Out, Procedure, Program, Raise, Record, Set,
   Repeat, Shl, Shr, Then, To, Try, Type, Until, Uses, Var, While, With, Xor,
   // symbols
@@ -19,7 +19,7 @@ enum class Tok {
 };
 
 struct Token {
-  Tok kind = Tok::End;
+  Tok kind = Tok::EndOfText;
   int row = 1, col = 1;
   int endRow = 1, endCol = 1;  // just after its last character
   std::string text;        // identifiers as written; string literals decoded

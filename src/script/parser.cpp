@@ -35,7 +35,7 @@ class Parser {
   std::unique_ptr<RoutineDecl> headingText() {
     auto r = heading();
     accept(Tok::Semicolon);
-    if (cur().kind != Tok::End) fail("end of declaration expected but " + describe(cur()) + " found");
+    if (cur().kind != Tok::EndOfText) fail("end of declaration expected but " + describe(cur()) + " found");
     return r;
   }
 
@@ -57,7 +57,7 @@ class Parser {
         break;
       }
     }
-    if (cur().kind != Tok::End) fail("'type', 'const' or 'var' expected but " + describe(cur()) + " found");
+    if (cur().kind != Tok::EndOfText) fail("'type', 'const' or 'var' expected but " + describe(cur()) + " found");
     declarations_ = std::move(owned);
     return b;
   }
@@ -85,13 +85,13 @@ class Parser {
       take();
       accept(Tok::Semicolon);
     }
-    if (cur().kind != Tok::End) fail("end of declaration expected but " + describe(cur()) + " found");
+    if (cur().kind != Tok::EndOfText) fail("end of declaration expected but " + describe(cur()) + " found");
     return r;
   }
 
   std::unique_ptr<TypeSpec> typeText() {
     auto t = typeSpec();
-    if (cur().kind != Tok::End) fail("end of type expected but " + describe(cur()) + " found");
+    if (cur().kind != Tok::EndOfText) fail("end of type expected but " + describe(cur()) + " found");
     return t;
   }
 
@@ -282,7 +282,7 @@ class Parser {
         t->fields.push_back(std::move(f));
         if (!accept(Tok::Semicolon)) break;
       }
-      expectClose(Tok::End_, open);
+      expectClose(Tok::End, open);
       return t;
     }
     if (accept(Tok::LParen)) {
@@ -333,7 +333,7 @@ class Parser {
     do agg->kids.push_back(constValue());
     while (accept(Tok::Comma));
     expect(Tok::RParen);
-    if (agg->kids.size() == 1 && !at(Tok::Semicolon) && !at(Tok::Comma) && !at(Tok::RParen) && !at(Tok::End)) {
+    if (agg->kids.size() == 1 && !at(Tok::Semicolon) && !at(Tok::Comma) && !at(Tok::RParen) && !at(Tok::EndOfText)) {
       pos_ = start;  // "(1 + 2) * 3": a parenthesised expression, not an aggregate
       return expression();
     }
@@ -420,20 +420,20 @@ class Parser {
   StmtPtr compound() {
     auto s = node(StmtKind::Compound);
     const Token& open = expect(Tok::Begin);
-    statementList(s->body, Tok::End_);
-    expectClose(Tok::End_, open);
+    statementList(s->body, Tok::End);
+    expectClose(Tok::End, open);
     return s;
   }
 
   // statement list = statement {";" statement}, up to `stop`
-  void statementList(std::vector<StmtPtr>& out, Tok stop, Tok stop2 = Tok::End) {
+  void statementList(std::vector<StmtPtr>& out, Tok stop, Tok stop2 = Tok::EndOfText) {
     for (;;) {
       out.push_back(statement());
       if (accept(Tok::Semicolon)) continue;
-      if (at(stop) || (stop2 != Tok::End && at(stop2))) return;
+      if (at(stop) || (stop2 != Tok::EndOfText && at(stop2))) return;
       // A closer of another construct or the end of the text: the expected closer reports
       // what is missing and what it closes.
-      if (at(Tok::End) || at(Tok::Dot) || at(Tok::End_) || at(Tok::Until) || at(Tok::Except) || at(Tok::Finally))
+      if (at(Tok::EndOfText) || at(Tok::Dot) || at(Tok::End) || at(Tok::Until) || at(Tok::Except) || at(Tok::Finally))
         return;
       missingSemicolon();
       fail(spelling(Tok::Semicolon) + " expected but " + describe(cur()) + " found");
@@ -463,7 +463,7 @@ class Parser {
       case Tok::Try: return tryStatement();
       case Tok::Raise: return raiseStatement();
       case Tok::Semicolon:
-      case Tok::End_:
+      case Tok::End:
       case Tok::Until:
       case Tok::Except:
       case Tok::Finally:
@@ -506,7 +506,7 @@ class Parser {
     const Token& open = take();
     s->exprs.push_back(expression());
     expect(Tok::Of);
-    while (!at(Tok::Else) && !at(Tok::End_)) {
+    while (!at(Tok::Else) && !at(Tok::End)) {
       CaseBranch b;
       do {
         ExprPtr low = expression();
@@ -521,9 +521,9 @@ class Parser {
     }
     if (accept(Tok::Else)) {
       s->hasElse = true;
-      statementList(s->finallyPart, Tok::End_);
+      statementList(s->finallyPart, Tok::End);
     }
-    expectClose(Tok::End_, open);
+    expectClose(Tok::End, open);
     return s;
   }
 
@@ -590,8 +590,8 @@ class Parser {
     statementList(s->body, Tok::Except, Tok::Finally);
     if (accept(Tok::Finally)) {
       s->kind = StmtKind::TryFinally;
-      statementList(s->finallyPart, Tok::End_);
-      expectClose(Tok::End_, open);
+      statementList(s->finallyPart, Tok::End);
+      expectClose(Tok::End, open);
       return s;
     }
     expect(Tok::Except);
@@ -617,12 +617,12 @@ class Parser {
       }
       if (accept(Tok::Else)) {
         s->hasElse = true;
-        statementList(s->finallyPart, Tok::End_);
+        statementList(s->finallyPart, Tok::End);
       }
     } else {
-      statementList(s->finallyPart, Tok::End_);
+      statementList(s->finallyPart, Tok::End);
     }
-    expectClose(Tok::End_, open);
+    expectClose(Tok::End, open);
     return s;
   }
 
@@ -630,7 +630,7 @@ class Parser {
   StmtPtr raiseStatement() {
     auto s = node(StmtKind::Raise);
     take();
-    if (!at(Tok::Semicolon) && !at(Tok::End_) && !at(Tok::Else) && !at(Tok::Until) &&
+    if (!at(Tok::Semicolon) && !at(Tok::End) && !at(Tok::Else) && !at(Tok::Until) &&
         !at(Tok::Except) && !at(Tok::Finally))
       s->exprs.push_back(expression());
     return s;
