@@ -10,6 +10,7 @@
 #include "acquisition/run_state.h"
 #include "app/test_run.h"
 #include "config/kelmo_params.h"
+#include "platform/console_text.h"
 #include "platform/date_time.h"
 #include "platform/log_msg.h"
 #include "platform/main_thread_queue.h"
@@ -31,7 +32,7 @@ extern "C" void onStopSignal(int) { stopSignalled.store(true); }
 void recordFailedStart(int) { startFailed = true; }
 
 // A console line may carry its own breaks (CR LF, LF CR, LF or CR); each is one break.
-void writeConsoleLine(const std::string& line) {
+void printConsoleLine(const std::string& line) {
   std::string text;
   text.reserve(line.size() + 1);
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -45,8 +46,7 @@ void writeConsoleLine(const std::string& line) {
     }
   }
   text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  writeConsoleText(stdout, text);
 }
 
 // SIGINT and SIGTERM ask the run to stop; the previous handlers return at the end.
@@ -99,7 +99,7 @@ class StopSignals {
 class HeadlessWindow {
  public:
   HeadlessWindow()
-      : queue_(writeConsoleLine, [](int key) {
+      : queue_(printConsoleLine, [](int key) {
           if (key == kKeyEscape) joinTestRun();
         }) {
     registerMainWindow(&queue_, std::this_thread::get_id());

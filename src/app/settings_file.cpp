@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/cp1251.h"
+#include "platform/file_path.h"
 
 namespace kelmo {
 
@@ -70,7 +71,7 @@ std::string joinScriptLines(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> readScriptFile(const std::string& fileName) {
-  FileDescriptor file(::open(fileName.c_str(), O_RDONLY | kOpenMode));
+  FileDescriptor file(openFileDescriptor(fileName, O_RDONLY | kOpenMode));
   if (file.get() < 0) fail(kCannotRead, fileName, errno);
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) fail(kCannotRead, fileName, errno);
@@ -92,7 +93,7 @@ std::vector<std::string> readScriptFile(const std::string& fileName) {
 
 void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines) {
   const std::string bytes = utf8ToCp1251(joinScriptLines(lines));
-  FileDescriptor file(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kOpenMode, 0666));
+  FileDescriptor file(openFileDescriptor(fileName, O_WRONLY | O_CREAT | O_TRUNC | kOpenMode));
   if (file.get() < 0) fail(kCannotWrite, fileName, errno);
   std::size_t written = 0;
   while (written < bytes.size()) {

@@ -1,6 +1,5 @@
 #include "discharge/sound_choice.h"
 
-#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 
@@ -10,6 +9,7 @@
 #include "discharge/portaudio_sound.h"
 #endif
 #include "discharge/virtual_sound.h"
+#include "platform/program_environment.h"
 
 namespace kelmo {
 
@@ -54,8 +54,7 @@ std::shared_ptr<SoundStreams> chooseSoundStreams() {
     std::lock_guard lock(factoryMutex);
     if (replacement) return replacement();
   }
-  const char* choice = std::getenv("KELMO_SOUND");
-  return soundStreamsFor(choice ? choice : "");
+  return soundStreamsFor(environmentVariable("KELMO_SOUND").value_or(""));
 }
 
 void setSoundStreamsFactory(SoundStreamsFactory factory) {

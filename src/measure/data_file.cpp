@@ -1,18 +1,19 @@
 #include "measure/data_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/file_path.h"
 
 #ifdef _WIN32
 #include <io.h>
-#define KELMO_OPEN ::_open
 #define KELMO_WRITE ::_write
 #define KELMO_LSEEK ::_lseek
 #define KELMO_CLOSE ::_close
 #define KELMO_BINARY _O_BINARY
 #else
 #include <unistd.h>
-#define KELMO_OPEN ::open
 #define KELMO_WRITE ::write
 #define KELMO_LSEEK ::lseek
 #define KELMO_CLOSE ::close
@@ -24,11 +25,11 @@ namespace kelmo {
 int DataFile = -1;
 
 bool openDataFile(const std::string& fileName) {
-  struct stat info {};
-  if (::stat(fileName.c_str(), &info) == 0) {
-    DataFile = KELMO_OPEN(fileName.c_str(), O_WRONLY | KELMO_BINARY);
+  std::error_code error;
+  if (std::filesystem::exists(filePath(fileName), error)) {
+    DataFile = openFileDescriptor(fileName, O_WRONLY | KELMO_BINARY);
   } else {
-    DataFile = KELMO_OPEN(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | KELMO_BINARY, 0644);
+    DataFile = openFileDescriptor(fileName, O_RDWR | O_CREAT | O_EXCL | KELMO_BINARY, 0644);
   }
   return DataFile != -1;
 }

@@ -7,10 +7,12 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "platform/console_text.h"
 #include "platform/cp1251.h"
 #include "platform/date_time.h"
 #include "platform/debug_output.h"
 #include "platform/exe_path.h"
+#include "platform/file_path.h"
 #include "platform/text_format.h"
 
 namespace kelmo {
@@ -32,7 +34,7 @@ std::string stampOf(TDateTime dt) {
 // The error file holds only the most recent line that the window did not take.
 void writeErrorFile(const std::string& line) {
   const std::string path = errorFilePath();
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  std::ofstream f(filePath(path), std::ios::binary | std::ios::trunc);
   const std::string bytes = utf8ToCp1251(line);
   if (!f || !f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !f.flush())
     throw std::runtime_error("cannot write the error file " + path);
@@ -48,8 +50,7 @@ void logMsg(const std::string& text) {
   if (MainWindowPort* w = mainWindow) {
     w->appendConsoleLine(text);
   } else {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    writeConsoleLine(stdout, text);
   }
 }
 

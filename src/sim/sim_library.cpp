@@ -1,7 +1,8 @@
 #include "sim/sim_library.h"
 
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/program_environment.h"
 
 #ifdef _WIN32
 #include "acquisition/vendor_library_windows.h"
@@ -38,9 +39,9 @@ std::size_t SimLibrary::modulesCreated() {
 SimModule* simModuleOf(ILE154* module) { return dynamic_cast<SimModule*>(module); }
 
 std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error) {
-  const char* choice = std::getenv("KELMO_MODULE_LIBRARY");
+  const std::string choice = environmentVariable("KELMO_MODULE_LIBRARY").value_or("");
 #ifdef _WIN32
-  const std::string file = choice != nullptr && *choice != '\0' ? choice : kVendorLibraryFileName;
+  const std::string file = !choice.empty() ? choice : kVendorLibraryFileName;
   if (file == "sim") {
     error = "KELMO_MODULE_LIBRARY=sim: the simulated module runs inside the program only off Windows; "
             "give the path of a module library";
@@ -48,15 +49,15 @@ std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& e
   }
   return loadVendorLibrary(file, error);
 #else
-  if (choice != nullptr && *choice != '\0' && std::strcmp(choice, "sim") != 0) {
-    error = std::string("KELMO_MODULE_LIBRARY=") + choice +
+  if (!choice.empty() && choice != "sim") {
+    error = "KELMO_MODULE_LIBRARY=" + choice +
             ": no such module library; the only one available here is \"sim\", the simulated module";
     return nullptr;
   }
   SimConfig config;
-  if (const char* text = std::getenv("KELMO_SIM")) {
+  if (const std::optional<std::string> text = environmentVariable("KELMO_SIM")) {
     std::string problem;
-    if (!parseSimConfig(text, config, problem)) {
+    if (!parseSimConfig(*text, config, problem)) {
       error = "KELMO_SIM: " + problem;
       return nullptr;
     }

@@ -10,6 +10,8 @@
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
 #include "app/window/version.h"
+#include "platform/console_text.h"
+#include "platform/program_environment.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
@@ -23,25 +25,25 @@ namespace {
 constexpr int kUsageExitCode = 2;
 
 void printUsage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: kelmo [OPTION]...\n"
-               "Runs tests on the rig wired to an E-154 data-acquisition module.\n"
-               "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
-               "F3 edits the settings script kelmo.ini of the current folder).\n"
-               "\n"
-               "  --run-script FILE                compile and run a settings script against the\n"
-               "                                   default settings, without a window; prints\n"
-               "                                   what the script window would show; exit\n"
-               "                                   code 0 when it ran, 1 when it did not\n"
-               "  --headless [--duration SECONDS]  run one test run without a window, console\n"
-               "                                   lines on standard output; it stops after\n"
-               "                                   SECONDS or at Ctrl-C\n"
-               "  --help                           show this help and exit\n"
-               "  --version                        show the version and exit\n");
+  kelmo::writeConsoleText(out,
+                          "Usage: kelmo [OPTION]...\n"
+                          "Runs tests on the rig wired to an E-154 data-acquisition module.\n"
+                          "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
+                          "F3 edits the settings script kelmo.ini of the current folder).\n"
+                          "\n"
+                          "  --run-script FILE                compile and run a settings script against the\n"
+                          "                                   default settings, without a window; prints\n"
+                          "                                   what the script window would show; exit\n"
+                          "                                   code 0 when it ran, 1 when it did not\n"
+                          "  --headless [--duration SECONDS]  run one test run without a window, console\n"
+                          "                                   lines on standard output; it stops after\n"
+                          "                                   SECONDS or at Ctrl-C\n"
+                          "  --help                           show this help and exit\n"
+                          "  --version                        show the version and exit\n");
 }
 
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "kelmo: %s\nTry 'kelmo --help' for more information.\n", message.c_str());
+  kelmo::writeConsoleText(stderr, "kelmo: " + message + "\nTry 'kelmo --help' for more information.\n");
   return kUsageExitCode;
 }
 
@@ -62,9 +64,9 @@ struct CommandLine {
   std::string error;
 };
 
-CommandLine parseCommandLine(int argc, char** argv) {
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const std::vector<std::string_view> args(arguments.begin(), arguments.end());
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -102,13 +104,13 @@ CommandLine parseCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const CommandLine line = parseCommandLine(argc, argv);
+  const CommandLine line = parseCommandLine(kelmo::programArguments(argc, argv));
   if (line.help) {
     printUsage(stdout);
     return 0;
   }
   if (line.version) {
-    std::printf("%s %s\n", kelmo::kProgramName, kelmo::kVersionText);
+    kelmo::writeConsoleLine(stdout, std::string(kelmo::kProgramName) + " " + kelmo::kVersionText);
     return 0;
   }
   if (!line.error.empty()) return usageError(line.error);
@@ -132,7 +134,7 @@ int main(int argc, char** argv) {
 #ifdef KELMO_WITH_QT
   // The toolkit takes its own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
-  const CommandLine rest = parseCommandLine(argc, argv);
+  const CommandLine rest = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
   kelmo::installScriptWindow();
   return kelmo::runWindowedProgram(app);
