@@ -2,6 +2,7 @@
 # Takes docs/screenshot.png: starts kelmo under a virtual X display in a scratch rig folder
 # (simulated module, example settings), presses F9, lets the run go for a few seconds and
 # photographs the screen.  Usage: screenshot.sh [BUILD_DIR]   (default: build)
+# SCREENSHOT_SETTINGS=FILE uses another settings script (a 10 ms period, say) than the example.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -18,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cp "$here/docs/kelmo.ini" "$rig/kelmo.ini"
+cp "${SCREENSHOT_SETTINGS:-$here/docs/kelmo.ini}" "$rig/kelmo.ini"
 Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display

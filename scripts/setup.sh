@@ -7,9 +7,9 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
-  libqcustomplot-dev libqcustomplot2.1-qt6
+  libqcustomplot-dev libqcustomplot2.1-qt6 qt6-svg-dev
   libqscintilla2-qt6-dev
-  portaudio19-dev libasound2-plugins
+  portaudio19-dev libasound2-plugins libpulse-dev stress-ng
   pulseaudio pulseaudio-utils
   xvfb x11-apps imagemagick xdotool
   lua5.4

@@ -1,6 +1,8 @@
-// A whole headless run with the default settings on the simulated module: the process's
-// CPU time as a share of one core, and the module's overruns. KELMO_BENCH_SECONDS sets
-// the run's length (default 60).
+// A whole headless run on the simulated module: the process's CPU time as a share of one
+// core, and the samples the module lost (none is the aim for every configuration within
+// its limits). The default settings, then the shortest periods at the edges of the
+// module's limits. KELMO_BENCH_SECONDS sets each run's length (default 60);
+// --benchmark_filter picks runs.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -32,12 +34,40 @@ double runSeconds() {
   return text != nullptr ? std::atof(text) : 60.0;
 }
 
+struct RunSettings {
+  int airMs = 0;        // the air valve's pause and pulse (0: back-to-back pulses)
+  int channels = 8;
+  double adcRateKHz = 4.0;
+  int periodMs = 200;
+};
+
+void measureRun(benchmark::State& state, const RunSettings& settings);
+
 // Argument: the air valve's pause and pulse in ms (0: the defaults, back-to-back pulses).
 void BM_HeadlessRun(benchmark::State& state) {
-  const int airMs = static_cast<int>(state.range(0));
-  kelmo::setSettingsScriptRunner([airMs](const std::string&) {
-    kelmo::kelmo_params().airDelay = airMs;
-    kelmo::kelmo_params().airLength = airMs;
+  RunSettings settings;
+  settings.airMs = static_cast<int>(state.range(0));
+  measureRun(state, settings);
+}
+
+// Arguments: channels, the module's total rate in kHz, the period in ms.
+void BM_ShortPeriodRun(benchmark::State& state) {
+  RunSettings settings;
+  settings.airMs = 100;
+  settings.channels = static_cast<int>(state.range(0));
+  settings.adcRateKHz = static_cast<double>(state.range(1));
+  settings.periodMs = static_cast<int>(state.range(2));
+  measureRun(state, settings);
+}
+
+void measureRun(benchmark::State& state, const RunSettings& settings) {
+  kelmo::setSettingsScriptRunner([settings](const std::string&) {
+    kelmo::tKELMO_Params& params = kelmo::kelmo_params();
+    params.airDelay = settings.airMs;
+    params.airLength = settings.airMs;
+    params.ChannelsQuantity = settings.channels;
+    params.adcRate = settings.adcRateKHz;
+    params.DATA_QUERY_PERIOD_MS = settings.periodMs;
     return true;
   });
   const auto dir = std::filesystem::temp_directory_path() / "kelmo_bench_headless";
@@ -71,5 +101,16 @@ void BM_HeadlessRun(benchmark::State& state) {
 }
 
 BENCHMARK(BM_HeadlessRun)->Arg(0)->Arg(100)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ShortPeriodRun)
+    ->ArgNames({"channels", "kHz", "period_ms"})
+    ->Args({1, 100, 10})
+    ->Args({8, 100, 10})
+    ->Args({2, 50, 10})
+    ->Args({8, 4, 10})
+    ->Args({1, 1, 10})
+    ->Args({8, 100, 1000})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -74,7 +74,9 @@ constexpr std::size_t kDescriptionSerialOffset = 50;
 constexpr std::size_t kDescriptionRevisionOffset = 66;
 constexpr std::size_t kDescriptionMcuVersionOffset = 646;
 constexpr std::size_t kDescriptionMcuTextOffset = 656;
-constexpr std::size_t kDescriptionSize = 1024;
+// Sized with a wide margin: the record is written by the library, which may fill more
+// of it than the texts read here.
+constexpr std::size_t kDescriptionSize = 4096;
 struct MODULE_DESCRIPTION_E154 {
   BYTE bytes[kDescriptionSize];
 };

@@ -27,9 +27,10 @@ bool initModule(const std::function<void(const std::string&)>& log, std::string&
     errorText = message;
     return false;
   };
-  ModuleLibrary& library = moduleLibrary();
+  const std::shared_ptr<ModuleLibrary> library = moduleLibrary();
+  if (!library) return fail(kNoModuleLibrary);
 
-  DllVersion = library.GetDllVersion();
+  DllVersion = library->GetDllVersion();
   if (!isRequiredDllVersion(DllVersion)) return fail(dllVersionMessage(DllVersion));
   log(" DLL Version --> OK");
 
@@ -38,7 +39,7 @@ bool initModule(const std::function<void(const std::string&)>& log, std::string&
     pModule->ReleaseLInstance();
     pModule = nullptr;
   }
-  pModule = library.CreateLInstance("e154");
+  pModule = library->CreateLInstance("e154");
   if (pModule == nullptr) return fail("Не могу найти интерфейс модуля E-154!");
   log(" Module Interface --> OK");
 

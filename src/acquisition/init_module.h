@@ -5,6 +5,9 @@
 
 namespace kelmo {
 
+// The failure when no module library was put in use (the program chooses one at start-up).
+inline constexpr const char* kNoModuleLibrary = "Не выбрана библиотека модуля E-154!";
+
 // Checks the library version, obtains the interface (releasing one still held), finds the
 // module among the virtual slots, identifies it, reads its description and sends the ADC
 // settings of the parameter object. Fills the module globals. On failure the message is

@@ -1,7 +1,6 @@
 #include "acquisition/module_library.h"
 
 #include <mutex>
-#include <stdexcept>
 #include <utility>
 
 namespace kelmo {
@@ -13,10 +12,9 @@ std::shared_ptr<ModuleLibrary> libraryInUse;
 
 }  // namespace
 
-ModuleLibrary& moduleLibrary() {
+std::shared_ptr<ModuleLibrary> moduleLibrary() {
   std::lock_guard lock(libraryMutex);
-  if (!libraryInUse) throw std::logic_error("no module library has been chosen");
-  return *libraryInUse;
+  return libraryInUse;
 }
 
 void setModuleLibrary(std::shared_ptr<ModuleLibrary> library) {

@@ -17,10 +17,9 @@ class ModuleLibrary {
   virtual ILE154* CreateLInstance(const char* deviceName) = 0;
 };
 
-// The library in use; set once at start-up (tests set their own). Throws std::logic_error
-// while none is set. Replacing a library ends the interfaces it gave out: release pModule
-// first.
-ModuleLibrary& moduleLibrary();
+// The library in use, or null while none is set; set once at start-up (tests set their
+// own). Replacing a library ends the interfaces it gave out: release pModule first.
+std::shared_ptr<ModuleLibrary> moduleLibrary();
 void setModuleLibrary(std::shared_ptr<ModuleLibrary> library);
 
 }  // namespace kelmo

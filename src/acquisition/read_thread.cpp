@@ -18,7 +18,6 @@ namespace kelmo {
 namespace {
 
 constexpr double kMsPerDay = 86400000.0;
-constexpr std::chrono::milliseconds kPauseBetweenBlocks{20};
 constexpr std::chrono::milliseconds kPauseAtEnd{100};
 // Beyond this many periods behind (a clock never set, a machine woken from sleep) the
 // clock jumps to the grid mark after t at once instead of period by period.
@@ -42,11 +41,6 @@ struct Request {
 
 }  // namespace
 
-std::uint32_t readTimeoutMs(unsigned channels, std::uint32_t dataStep, double adcRateKHz) {
-  const std::uint32_t samples = static_cast<std::uint32_t>(channels * dataStep);
-  return static_cast<std::uint32_t>(static_cast<double>(samples) / adcRateKHz) + 1000;
-}
-
 std::int16_t filteredCode(double filtered) {
   const double rounded = std::nearbyint(filtered);  // the default mode: halves to even
   if (!(std::fabs(rounded) < 9.0e18)) return 0;  // not finite or beyond any code: no low bits to take
@@ -67,7 +61,28 @@ void filterBlock(std::array<double, 8>& state, const std::int16_t* samples, std:
   for (unsigned c = 0; c < channels; ++c) state[c] = s[c];
 }
 
+void seedFilter(std::array<double, 8>& state, const std::int16_t* firstFrame, unsigned channels) {
+  for (unsigned c = 0; c < channels && c < state.size(); ++c) state[c] = firstFrame[c];
+}
+
+namespace {
+
+// The wall clock was set back (end of daylight saving time, a time correction): t lies
+// behind the last mark passed by more than a period.
+bool clockSetBack(double nextVoltsTime, double t, double periodDays) {
+  const double lastMark = nextVoltsTime - periodDays;
+  return lastMark - t > periodDays;
+}
+
+}  // namespace
+
+bool voltsDue(double nextVoltsTime, double t, double periodDays) {
+  return t >= nextVoltsTime || clockSetBack(nextVoltsTime, t, periodDays);
+}
+
 double nextPeriodMark(double nextVoltsTime, double t, double periodDays) {
+  // Waiting for the old marks would freeze the volts for as long as the step back.
+  if (clockSetBack(nextVoltsTime, t, periodDays)) nextVoltsTime = t;
   if ((t - nextVoltsTime) / periodDays > kMaxStepwiseAdvance)
     nextVoltsTime += std::floor((t - nextVoltsTime) / periodDays) * periodDays;
   while (nextVoltsTime <= t) nextVoltsTime += periodDays;
@@ -91,8 +106,10 @@ void TReadData::execute() {
   nameCurrentThread("ReadData");
   Request requests[2];
   const auto finish = [] {
-    // Without its volts the run cannot go on: the others are asked to end it.
+    // Without its volts the run cannot go on: the others are asked to end it, and the
+    // measurement thread stops waiting for volts that will not come.
     StopRequested = true;
+    FreshVolts.set();
     postLogMsg("завершается процесс из потокового чтения");
   };
 
@@ -103,7 +120,8 @@ void TReadData::execute() {
     return;
   }
 
-  const std::uint32_t timeout = readTimeoutMs(AdcPars.ChannelsQuantity, DataStep, AdcPars.AdcRate);
+  const std::uint32_t timeout = readTimeoutMs(DataStep, AdcPars.AdcRate);
+  const auto pause = pauseBetweenBlocks(DataStep, AdcPars.AdcRate);
   for (unsigned k = 0; k < 2; ++k) {
     Request& r = requests[k];
     r.overlapped.hEvent = r.event.handle();
@@ -122,10 +140,8 @@ void TReadData::execute() {
     return;
   }
 
-  lockModule();
-  for (unsigned c = 0; c < channels_; ++c) filterState[c] = ChannelVolts[c];
-  const bool started = pModule->START_ADC() != 0;
-  unlockModule();
+  // The filter is seeded from the first block (processBlock), not here.
+  const bool started = underModuleLock([] { return pModule->START_ADC(); });
 
   if (!started) {
     ThreadErrorCode = ErrStartAdc;
@@ -147,7 +163,7 @@ void TReadData::execute() {
         recordStopCode();
         break;
       }
-      std::this_thread::sleep_for(kPauseBetweenBlocks);
+      std::this_thread::sleep_for(pause);
     }
   }
 
@@ -159,11 +175,15 @@ void TReadData::execute() {
 
 void TReadData::processBlock(unsigned r) {
   if (pModule == nullptr) return;
+  if (!filterSeeded_ && DataStep >= channels_) {
+    seedFilter(filterState, ReadBuffers[r].data(), channels_);
+    filterSeeded_ = true;
+  }
   filterBlock(filterState, ReadBuffers[r].data(), DataStep, channels_, kelmo_params().lowPassFilterK);
 
   const double t = now();
   const double next = NextVoltsTime;
-  if (t < next) return;
+  if (!voltsDue(next, t, periodDays_)) return;
 
   for (unsigned c = 0; c < channels_; ++c) {
     lockModule();
@@ -174,6 +194,7 @@ void TReadData::processBlock(unsigned r) {
     unlockModule();
   }
   NextVoltsTime = nextPeriodMark(next, t, periodDays_);
+  FreshVolts.set();
 }
 
 }  // namespace kelmo

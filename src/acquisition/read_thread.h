@@ -10,10 +10,6 @@
 
 namespace kelmo {
 
-// Time-out of one request in ms: channels x samples / rate (kHz), truncated, plus a second;
-// the product taken as an unsigned 32-bit number.
-std::uint32_t readTimeoutMs(unsigned channels, std::uint32_t dataStep, double adcRateKHz);
-
 // The code of a filtered value: rounded half to even, its low 16 bits taken as signed.
 std::int16_t filteredCode(double filtered);
 
@@ -23,7 +19,15 @@ std::int16_t filteredCode(double filtered);
 void filterBlock(std::array<double, 8>& state, const std::int16_t* samples, std::size_t count,
                  unsigned channels, double k);
 
-// Advances the period clock past t: one period at a time, so the marks stay on the grid.
+// The filter's starting point: each channel's first sample of the run (the first frame of
+// the first block), so that the run's first values are already settled.
+void seedFilter(std::array<double, 8>& state, const std::int16_t* firstFrame, unsigned channels);
+
+// Whether the volts are due at t: t has reached the next mark, or the clock has been set
+// back behind the last mark by more than a period (then the marks start again from t).
+bool voltsDue(double nextVoltsTime, double t, double periodDays);
+// Advances the period clock past t: one period at a time, so the marks stay on the grid;
+// a clock set back by more than a period anchors the grid on t.
 double nextPeriodMark(double nextVoltsTime, double t, double periodDays);
 
 class TReadData {
@@ -47,6 +51,7 @@ class TReadData {
 
   std::atomic<bool> stopReading{false};
   std::array<double, 8> filterState{};
+  bool filterSeeded_ = false;
   std::uint16_t requestIndex = 0;
   unsigned channels_;
   double periodDays_;

@@ -59,6 +59,7 @@ std::atomic<std::uint16_t> ThreadErrorCode{0};
 std::atomic<bool> MeasureFinished{false};
 std::array<double, 8> ChannelVolts{};
 std::atomic<double> NextVoltsTime{0.0};
+AutoResetEvent FreshVolts;
 
 void lockModule() { moduleLockCreated().lock(); }
 
@@ -119,6 +120,7 @@ void resetRunState() {
   ChannelVolts.fill(0.0);
   unlockModule();
   NextVoltsTime = 0.0;
+  FreshVolts.reset();
 }
 
 }  // namespace kelmo

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/auto_reset_event.h"
+
 namespace kelmo {
 
 enum TestStateCode : std::uint8_t { TestIdle = 0, TestStarting = 1, TestRunning = 2, TestFinishing = 3 };
@@ -40,6 +42,10 @@ void recordStopCode();
 extern std::array<double, 8> ChannelVolts;
 // The period clock: a continuous date-time (crosses midnight), set by chart preparation.
 extern std::atomic<double> NextVoltsTime;
+// Set by the read thread each time it has converted ChannelVolts (once per period mark);
+// the measurement thread takes its next line after it, so that every line carries values
+// of its own period. Reset at the start of a run.
+extern AutoResetEvent FreshVolts;
 
 // Resets every value above to its program-start state (tests).
 void resetRunState();

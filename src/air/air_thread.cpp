@@ -38,7 +38,8 @@ void pauseMs(int ms) {
 
 void airThreadBody() {
   if (!enableOutputs(true)) {
-    // No pulses for the rest of the run; the run itself goes on until it is stopped.
+    // No pulses, and the run ends: the read thread finds the code after its next block,
+    // leaves its loop and asks the others to stop, so the outcome line names this failure.
     ThreadErrorCode = ErrEnableTtlOut;
     return;
   }

@@ -10,6 +10,7 @@
 #include "acquisition/run_state.h"
 #include "app/test_run.h"
 #include "config/kelmo_params.h"
+#include "discharge/asymm_audio_control.h"
 #include "platform/console_text.h"
 #include "platform/date_time.h"
 #include "platform/log_msg.h"
@@ -49,7 +50,8 @@ void printConsoleLine(const std::string& line) {
   writeConsoleText(stdout, text);
 }
 
-// SIGINT and SIGTERM ask the run to stop; the previous handlers return at the end.
+// SIGINT and SIGTERM ask the run to stop, and so does SIGHUP (the terminal or SSH session
+// closed); the previous handlers return at the end.
 #ifdef _WIN32
 // Windows has no sigaction; the C library's signal() serves Ctrl-C and SIGTERM alike.
 class StopSignals {
@@ -81,10 +83,12 @@ class StopSignals {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previousInt_);
     sigaction(SIGTERM, &action, &previousTerm_);
+    sigaction(SIGHUP, &action, &previousHup_);
   }
   ~StopSignals() {
     sigaction(SIGINT, &previousInt_, nullptr);
     sigaction(SIGTERM, &previousTerm_, nullptr);
+    sigaction(SIGHUP, &previousHup_, nullptr);
   }
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
@@ -92,6 +96,7 @@ class StopSignals {
  private:
   struct sigaction previousInt_ {};
   struct sigaction previousTerm_ {};
+  struct sigaction previousHup_ {};
 };
 #endif
 
@@ -152,6 +157,8 @@ int runHeadless(std::optional<double> durationSeconds) {
   setTestState(TestIdle);
   const int exitCode = runUntilJoined(durationSeconds);
   setProgramEnder(nullptr);
+  // A generator started by the settings script reads the parameters at every block.
+  endAsymmetricDischarge();
   destroyGlobalParams();
   return exitCode;
 }

@@ -4,6 +4,7 @@
 
 #include "acquisition/init_module.h"
 #include "acquisition/module_globals.h"
+#include "acquisition/module_library.h"
 #include "acquisition/run_state.h"
 #include "app/run_script_file.h"
 #include "support/stack_frame.h"
@@ -17,12 +18,16 @@ void writeToScripter(const std::string& line) {
   if (fmScripter != nullptr) fmScripter->writeLn(line);
 }
 
-// Calls op(module) under ModuleLock; false without a module interface.
+// Calls op(module) under ModuleLock; false without a module interface, and with no module
+// library at all the pane says why.
 template <class Operation>
 bool callModule(Operation op) {
   const ScopeHandle scope = enterScope();
   lockModuleForScope();
-  if (pModule == nullptr) return false;
+  if (pModule == nullptr) {
+    if (!moduleLibrary()) writeToScripter(kNoModuleLibrary);
+    return false;
+  }
   return op(*pModule) != 0;
 }
 

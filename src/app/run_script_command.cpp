@@ -4,14 +4,12 @@
 #include <memory>
 
 #include "acquisition/module_globals.h"
-#include "acquisition/module_library.h"
 #include "app/run_script_file.h"
 #include "app/screenless_script_window.h"
 #include "app/settings_file.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
 #include "platform/console_text.h"
-#include "sim/sim_library.h"
 
 namespace kelmo {
 
@@ -35,14 +33,6 @@ class FactoryRestorer {
 
 int runScriptCommand(const std::string& fileName) {
   createGlobalParams();
-
-  // A script may initialise the module: the library the program would use.
-  std::string libraryError;
-  if (auto library = sim::chooseModuleLibraryFromEnvironment(libraryError)) {
-    setModuleLibrary(std::move(library));
-  } else {
-    writeConsoleLine(stderr, "kelmo: " + libraryError);
-  }
 
   const FactoryRestorer restorer(setScriptWindowFactory([] {
     ScreenlessScriptWindow::Reporting reporting;

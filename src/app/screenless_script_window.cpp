@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/settings_file.h"
+#include "app/terminal_script_stop.h"
 #include "platform/console_text.h"
 
 namespace kelmo {
@@ -22,7 +23,11 @@ void ScreenlessScriptWindow::loadFile(const std::string& fileName) {
   editorLines_ = readScriptFile(fileName);
 }
 
-bool ScreenlessScriptWindow::compileAndRun() { return runner_.compileAndRun(joinScriptLines(editorLines_)); }
+bool ScreenlessScriptWindow::compileAndRun() {
+  if (!runner_.compile(joinScriptLines(editorLines_))) return false;
+  const TerminalScriptStop stopKeys(runner_, fileName_, reporting_.onNotice);
+  return runner_.execute();
+}
 
 bool ScreenlessScriptWindow::showModal() {
   runner_.clearRunSucceeded();

@@ -18,6 +18,8 @@ class ScreenlessScriptWindow final : public ScriptWindow, private ScriptOutput {
     std::function<void(const std::string& line)> onLine;
     // showMessage of a script; none: the message box.
     std::function<void(const std::string& text)> onMessage;
+    // A run that lasts: that it runs and how to stop it; none: standard error.
+    std::function<void(const std::string& text)> onNotice;
     // Showing the window: the output pane as it stands.
     std::function<void(const std::vector<std::string>& pane)> onShow;
   };
@@ -40,8 +42,17 @@ class ScreenlessScriptWindow final : public ScriptWindow, private ScriptOutput {
   void clearOutput() override { outputLines_.clear(); }
   void addOutput(const std::string& entry) override;
   void showScriptMessage(const std::string& text) override;
+  // Nobody answers here: the text becomes an output line and the dialog its default.
+  script_library::DialogButton messageDialog(const std::string& text, script_library::DialogKind kind,
+                                             const std::vector<script_library::DialogButton>& buttons) override {
+    return dialogs_.messageDialog(text, kind, buttons);
+  }
+  bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override {
+    return dialogs_.inputQuery(caption, prompt, value);
+  }
 
   Reporting reporting_;
+  script_library::ScreenlessDialogs dialogs_{[this](const std::string& line) { addOutput(line); }};
   ScriptRunner runner_{*this};
   std::string fileName_;
   std::vector<std::string> editorLines_;

@@ -2,8 +2,9 @@
 
 #include "app/module_io_import.h"
 #include "app/params_import.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/message_box.h"
+#include "script_library/standard_library.h"
 
 namespace kelmo {
 
@@ -11,12 +12,24 @@ void ScriptOutput::showScriptMessage(const std::string& text) {
   showMessageBox({kProgramName, text, BoxIcon::None, BoxButtons::Ok});
 }
 
-std::vector<std::shared_ptr<script::ImportPlugin>> scriptWindowPlugins() {
-  return {std::make_shared<TPSImport_ukelmo_params>(), std::make_shared<TPSImport_E154IO_ps>()};
+script_library::DialogButton ScriptOutput::messageDialog(const std::string& text, script_library::DialogKind kind,
+                                                        const std::vector<script_library::DialogButton>& buttons) {
+  return script_library::MessageBoxDialogs(kProgramName).messageDialog(text, kind, buttons);
+}
+
+bool ScriptOutput::inputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  return script_library::MessageBoxDialogs(kProgramName).inputQuery(caption, prompt, value);
+}
+
+std::vector<std::shared_ptr<script::ImportPlugin>> scriptWindowPlugins(script_library::ScriptDialogs& dialogs) {
+  std::vector<std::shared_ptr<script::ImportPlugin>> plugins = script_library::standardImports(dialogs);
+  plugins.push_back(std::make_shared<TPSImport_ukelmo_params>());
+  plugins.push_back(std::make_shared<TPSImport_E154IO_ps>());
+  return plugins;
 }
 
 ScriptRunner::ScriptRunner(ScriptOutput& output) : output_(output) {
-  for (auto& plugin : scriptWindowPlugins()) engine_.addPlugin(std::move(plugin));
+  for (auto& plugin : scriptWindowPlugins(output_)) engine_.addPlugin(std::move(plugin));
   engine_.setOnCompile([this](script::CompileContext& context) {
     context.declareRoutine("procedure writeLn(const Message: string);", [this](script::NativeCall& call) {
       output_.addOutput(call.arg(0).asString());
@@ -29,7 +42,9 @@ ScriptRunner::ScriptRunner(ScriptOutput& output) : output_(output) {
   });
 }
 
-bool ScriptRunner::compileAndRun(std::string_view scriptText) {
+bool ScriptRunner::compileAndRun(std::string_view scriptText) { return compile(scriptText) && execute(); }
+
+bool ScriptRunner::compile(std::string_view scriptText) {
   runSucceeded_ = false;
   output_.clearOutput();
   const bool compiled = engine_.compile(scriptText);
@@ -40,8 +55,10 @@ bool ScriptRunner::compileAndRun(std::string_view scriptText) {
   }
   if (compiled) compileText += std::string(kSuccesfullyCompiled) + "\r\n";
   output_.addOutput(compileText);
-  if (!compiled) return false;
+  return compiled;
+}
 
+bool ScriptRunner::execute() {
   runSucceeded_ = engine_.execute();
   output_.addOutput(runSucceeded_ ? std::string(kSuccesfullyExecuted)
                                   : std::string(kErrorWhileExecuting) + engine_.errorText());

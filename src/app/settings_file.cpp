@@ -6,10 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "platform/cp1251.h"
 #include "platform/file_path.h"
+#include "platform/replace_file.h"
 
 namespace kelmo {
 
@@ -22,8 +25,15 @@ constexpr int kOpenMode = O_BINARY;
 constexpr int kOpenMode = O_CLOEXEC;
 #endif
 
+// The full path that was tried: a relative name alone does not say which folder it was in.
+std::string fullPath(const std::string& fileName) {
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::absolute(filePath(fileName), ec);
+  return ec ? fileName : fileNameText(path.lexically_normal());
+}
+
 [[noreturn]] void fail(const char* action, const std::string& fileName, int error) {
-  throw SettingsFileError(std::string(action) + " \"" + fileName + "\": " + std::strerror(error));
+  throw SettingsFileError(std::string(action) + " \"" + fullPath(fileName) + "\": " + std::strerror(error));
 }
 
 // Closes the descriptor when the scope ends, whichever way.
@@ -36,8 +46,6 @@ class FileDescriptor {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
-  // Closes now and reports the result: a write may fail only at close.
-  int close() { return ::close(std::exchange(fd_, -1)); }
 
  private:
   int fd_;
@@ -92,19 +100,8 @@ std::vector<std::string> readScriptFile(const std::string& fileName) {
 }
 
 void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines) {
-  const std::string bytes = utf8ToCp1251(joinScriptLines(lines));
-  FileDescriptor file(openFileDescriptor(fileName, O_WRONLY | O_CREAT | O_TRUNC | kOpenMode));
-  if (file.get() < 0) fail(kCannotWrite, fileName, errno);
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(kCannotWrite, fileName, errno);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (file.close() != 0) fail(kCannotWrite, fileName, errno);
+  const std::error_code error = replaceFileAtomically(fileName, utf8ToCp1251(joinScriptLines(lines)));
+  if (error) throw SettingsFileError(std::string(kCannotWrite) + " \"" + fileName + "\": " + error.message());
 }
 
 }  // namespace kelmo

@@ -23,7 +23,8 @@ std::string joinScriptLines(const std::vector<std::string>& lines);
 // The lines of the file, converted to UTF-8. Throws SettingsFileError.
 std::vector<std::string> readScriptFile(const std::string& fileName);
 // Replaces the file by the lines, each converted to Windows-1251 and ended with CR LF.
-// Throws SettingsFileError; a failed write may leave the file truncated.
+// The old file is replaced only once the new content is on the disk: a failed write throws
+// SettingsFileError and leaves the file as it was.
 void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines);
 
 }  // namespace kelmo

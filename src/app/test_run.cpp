@@ -20,14 +20,15 @@
 #include "platform/message_box.h"
 #include "platform/os_thread.h"
 #include "platform/text_format.h"
+#ifndef _WIN32
 #include "sim/sim_library.h"
+#endif
 
 namespace kelmo {
 
 namespace {
 
 constexpr std::size_t kWorkerStackBytes = 8192;
-constexpr std::uint64_t kMaxDataStep = 65536;
 
 void exitProcess(int exitCode) { std::exit(exitCode); }
 
@@ -73,22 +74,14 @@ void logModuleSummary() {
   logMsg(formatText("     KadrRate =  %5.3f kHz", {AdcPars.KadrRate}));
 }
 
-// The library in use; the first start puts the start-up choice in use when nobody has.
-ModuleLibrary& libraryInUse() {
-  try {
-    return moduleLibrary();
-  } catch (const std::logic_error&) {
-  }
-  std::string error;
-  std::shared_ptr<ModuleLibrary> chosen = sim::chooseModuleLibraryFromEnvironment(error);
-  if (!chosen) throw std::runtime_error(error);
-  setModuleLibrary(std::move(chosen));
-  return moduleLibrary();
-}
-
 // Steps 4 on of the start; false when the start was abandoned.
 bool startFromModule() {
-  const DWORD version = libraryInUse().GetDllVersion();
+  const std::shared_ptr<ModuleLibrary> library = moduleLibrary();
+  if (!library) {
+    cleanupTestRun(kNoModuleLibrary, true);
+    return false;
+  }
+  const DWORD version = library->GetDllVersion();
   if (!isRequiredDllVersion(version)) {
     cleanupTestRun(dllVersionMessage(version), true);
     return false;
@@ -103,7 +96,10 @@ bool startFromModule() {
   logMsg("");
 
   tKELMO_Params& params = kelmo_params();
-  if (!openDataFile(params.FileName)) {
+  std::string refusal;
+  if (!openDataFile(params.FileName, refusal)) {
+    // The box text is the same whatever the cause; the console says which it was.
+    logMsg("Файл " + params.FileName + ": " + refusal);
     cleanupTestRun("Не могу создать файл Test.dat для записи собираемых данных!", true);
     return false;
   }
@@ -119,11 +115,14 @@ bool startFromModule() {
   if (!(static_cast<double>(periodMs) > 0.06)) assertionFailure("DATA_QUERY_PERIOD_MS > 0.06");
   const unsigned channels = AdcPars.ChannelsQuantity;
 
-  const std::uint64_t dataStep =
-      computeDataStep(channels, AdcPars.AdcRate, periodMs, params.dataBuffersPerPeriod);
-  logMsg("DataStep=" + std::to_string(dataStep));
-  if (dataStep > kMaxDataStep) assertionFailure("DataStep <= 65536");
-  DataStep = static_cast<std::uint32_t>(dataStep);
+  const int buffersPerPeriod = params.dataBuffersPerPeriod;
+  if (buffersPerPeriod < 1) {
+    abandonStart("Число буферов за период dataBuffersPerPeriod должно быть не меньше 1, а задано " +
+                 std::to_string(buffersPerPeriod));
+    return false;
+  }
+  DataStep = computeDataStep(AdcPars.AdcRate, periodMs, buffersPerPeriod);
+  logMsg("DataStep=" + std::to_string(DataStep));
   for (auto& buffer : ReadBuffers) buffer.assign(DataStep, 0);
 
   ReadThread = std::make_unique<TReadData>(channels, periodMs);
@@ -144,6 +143,25 @@ bool startFromModule() {
   return true;
 }
 
+// Samples the module could not deliver during the run; none for a module that does not count
+// them. The rig's module loses them silently; the simulated one says so.
+struct LostSamples {
+  std::uint64_t samples = 0;
+  std::uint64_t overruns = 0;
+};
+
+LostSamples lostSamplesOfTheRun() {
+#ifndef _WIN32
+  // Off Windows the simulated module is built into the program; on Windows the module
+  // comes from a library whose objects this program cannot look into.
+  if (sim::SimModule* module = sim::simModuleOf(pModule)) {
+    const sim::SimModule::Counters counters = module->counters();
+    return {counters.lostSamples, counters.overruns};
+  }
+#endif
+  return {};
+}
+
 }  // namespace
 
 void setProgramEnder(ProgramEnder ender) { programEnder = ender != nullptr ? ender : exitProcess; }
@@ -157,6 +175,7 @@ void startTestRun() {
   StopRequested = false;
   ThreadErrorCode = 0;
   MeasureFinished = false;
+  FreshVolts.reset();
   DataFile = -1;
 
   try {
@@ -185,11 +204,16 @@ bool joinTestRun() {
   logMsg("Дождались завершения потока контроля воздуха");
   logMsg("");
 
+  const LostSamples lost = lostSamplesOfTheRun();
   cleanupTestRun(" ", false);
   if (ThreadErrorCode != 0) {
     reportThreadError();
   } else {
     logMsg(" The program was completed successfully!!!");
+  }
+  if (lost.samples > 0) {
+    logMsg("Simulated module: " + std::to_string(lost.samples) + " samples lost in " +
+           std::to_string(lost.overruns) + " overruns");
   }
   setTestState(TestIdle);
   return true;

@@ -2,7 +2,9 @@
 // The body of DischargeThread: each completed input block paces the synthesis of one
 // output block; writing trails synthesis by three blocks.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "discharge/discharge_rings.h"
 #include "discharge/sound_streams.h"
@@ -15,7 +17,15 @@ class DischargeThread {
   DischargeThread(SoundStreams& streams, AutoResetEvent& inputEvent, AutoResetEvent& outputEvent,
                   DischargeRings& rings, const std::atomic<bool>& stopDischarge);
 
-  // Runs until the stop flag is seen after a wake-up, then resets and closes the streams.
+  // How long the wait for the device lasts before the stop flag is looked at again.
+  static constexpr std::chrono::milliseconds kWaitSlice{100};
+  // Recording that delivers no block for this long has stalled: the thread ends. A sound
+  // server may take a second or two to deliver the first block.
+  static constexpr std::chrono::milliseconds kStallLimit{2000};
+  static constexpr std::chrono::milliseconds kFirstBlockLimit{4000};
+
+  // Runs until the stop flag is seen or the device stalls, then resets and closes the
+  // streams and writes one summary line.
   void run();
 
  private:
@@ -25,6 +35,9 @@ class DischargeThread {
   void synthesizeNext();
   void writeWhenFilled();
   void takePlayedOutputs();
+  bool stalled();
+  std::uint64_t underrunsSeen() const;
+  void writeSummary();
   void shutDown();
 
   SoundStreams& streams_;
@@ -43,6 +56,15 @@ class DischargeThread {
   std::uint64_t completedInputs_ = 0;
   // Output slots written and not yet seen played, oldest first.
   SlotQueue writtenOutputs_;
+
+  // For the summary line and the stall watch.
+  std::uint64_t written_ = 0;
+  std::uint64_t late_ = 0;     // written after their turn, queued behind a block still playing
+  std::uint64_t dropped_ = 0;  // not written: their turn had passed and the device ran dry
+  std::uint64_t underrunsAtLastWrite_ = 0;
+  std::chrono::steady_clock::time_point recordingSince_;
+  std::chrono::steady_clock::time_point lastInputAt_;
+  std::optional<std::chrono::milliseconds> firstInputAfter_;
 };
 
 }  // namespace kelmo

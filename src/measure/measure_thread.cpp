@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "acquisition/data_step.h"
 #include "acquisition/module_globals.h"
 #include "acquisition/run_state.h"
 #include "measure/data_recorder.h"
@@ -20,11 +21,21 @@ MeasurePause& pauseBetweenPeriods() {
   return pause;
 }
 
+// The longest wait for fresh volts: a period, and the read thread's own time-out for a
+// block, after which it gives up and ends the run (waking this thread as it goes).
+std::chrono::milliseconds freshVoltsBound(std::chrono::milliseconds period) {
+  return period + std::chrono::milliseconds(readTimeoutMs(DataStep, AdcPars.AdcRate));
+}
+
+// Until the read thread has converted the volts of the next period mark: each line carries
+// values of its own period, and the lines follow the period clock.
+void waitForFreshVolts(std::chrono::milliseconds period) { FreshVolts.waitFor(freshVoltsBound(period)); }
+
 void pauseFor(std::chrono::milliseconds period) {
   if (const MeasurePause& pause = pauseBetweenPeriods()) {
     pause(period);
   } else {
-    std::this_thread::sleep_for(period);
+    waitForFreshVolts(period);
   }
 }
 
@@ -44,6 +55,8 @@ void setMeasurePause(MeasurePause pause) { pauseBetweenPeriods() = std::move(pau
 void measureThreadBody(int periodMs) {
   DataRecorder recorder;
   recorder.begin();
+  // The first line waits for the run's first volts, not the previous run's (or none).
+  waitForFreshVolts(std::chrono::milliseconds(periodMs));
 
   for (;;) {
     lockModule();

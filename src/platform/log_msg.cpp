@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -12,7 +11,7 @@
 #include "platform/date_time.h"
 #include "platform/debug_output.h"
 #include "platform/exe_path.h"
-#include "platform/file_path.h"
+#include "platform/replace_file.h"
 #include "platform/text_format.h"
 
 namespace kelmo {
@@ -34,10 +33,7 @@ std::string stampOf(TDateTime dt) {
 // The error file holds only the most recent line that the window did not take.
 void writeErrorFile(const std::string& line) {
   const std::string path = errorFilePath();
-  std::ofstream f(filePath(path), std::ios::binary | std::ios::trunc);
-  const std::string bytes = utf8ToCp1251(line);
-  if (!f || !f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !f.flush())
-    throw std::runtime_error("cannot write the error file " + path);
+  if (replaceFileAtomically(path, utf8ToCp1251(line))) throw std::runtime_error("cannot write the error file " + path);
 }
 
 }  // namespace

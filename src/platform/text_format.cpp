@@ -24,6 +24,10 @@ struct Regional {
   std::atomic<char> date{'.'};
   std::string shortDatePattern = "dd/mm/yyyy";
   std::string longTimePattern = "hh:nn:ss";
+  // Texts, not characters: a thousands separator or currency sign may take several bytes.
+  std::string thousands = ",";
+  std::string currency;
+  bool currencyFirst = true;
 
   Regional() {
 #ifdef _WIN32
@@ -46,6 +50,12 @@ struct Regional {
     // The patterns keep the separators as placeholders, so tests can change them.
     for (char& c : shortDatePattern) if (c == date) c = '/';
     for (char& c : longTimePattern) if (c == time) c = ':';
+    if (const char* sep = nl_langinfo_l(THOUSEP, loc); sep && sep[0]) thousands = sep;
+    // "-$": the sign stands before the amount, "+ р.": after it, ".": in place of the point.
+    if (const char* sign = nl_langinfo_l(CRNCYSTR, loc); sign && sign[0] && sign[0] != '.') {
+      currencyFirst = sign[0] == '-';
+      currency = sign + 1;
+    }
     freelocale(loc);
 #endif
   }
@@ -139,6 +149,13 @@ char timeSeparator() { return regional().time; }
 void setTimeSeparator(char c) { regional().time = c; }
 char dateSeparator() { return regional().date; }
 void setDateSeparator(char c) { regional().date = c; }
+std::string thousandSeparator() { return regional().thousands; }
+void setThousandSeparator(std::string s) { regional().thousands = std::move(s); }
+CurrencyStyle currencyStyle() { return {regional().currency, regional().currencyFirst}; }
+void setCurrencyStyle(const CurrencyStyle& style) {
+  regional().currency = style.sign;
+  regional().currencyFirst = style.signFirst;
+}
 
 std::string formatGeneral(double v) {
   if (!std::isfinite(v)) return nonFiniteText(v);
@@ -304,6 +321,9 @@ std::string formatDateTime(const std::string& pattern, TDateTime dt) {
   }
   return out;
 }
+
+std::string shortDatePattern() { return regional().shortDatePattern; }
+void setShortDatePattern(std::string pattern) { regional().shortDatePattern = std::move(pattern); }
 
 std::string shortDateText(TDateTime dt) { return formatDateTime(regional().shortDatePattern, dt); }
 std::string longTimeText(TDateTime dt) { return formatDateTime(regional().longTimePattern, dt); }

@@ -17,6 +17,16 @@ char timeSeparator();
 void setTimeSeparator(char c);
 char dateSeparator();
 void setDateSeparator(char c);
+// Groups of three digits in numbers shown with separators; "," without a locale.
+std::string thousandSeparator();
+void setThousandSeparator(std::string s);
+// The currency sign and whether it stands before the amount; no sign without a locale.
+struct CurrencyStyle {
+  std::string sign;
+  bool signFirst = true;
+};
+CurrencyStyle currencyStyle();
+void setCurrencyStyle(const CurrencyStyle& style);
 
 // At most 15 significant digits, no trailing zeros; plain for 1e-4 <= |v| < 1e15,
 // otherwise scientific such as 1.5E-5 or 1E15. Infinite and NaN give INF, -INF, NAN.
@@ -31,6 +41,9 @@ std::string formatText(const std::string& pattern, std::initializer_list<FormatA
 // '/' the date separator; any other character stands as itself.
 // "yyyy:mm:dd hh:mm:ss" — mm after hh means minutes, as users of the pattern expect.
 std::string formatDateTime(const std::string& pattern, TDateTime dt);
+// The regional date pattern ("dd/mm/yyyy": '/' stands for the date separator).
+std::string shortDatePattern();
+void setShortDatePattern(std::string pattern);
 std::string shortDateText(TDateTime dt);   // e.g. 10.12.2026
 std::string longTimeText(TDateTime dt);    // e.g. 05:41:07
 

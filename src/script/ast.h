@@ -14,6 +14,7 @@ namespace kelmo::script {
 enum class Op : std::uint8_t {
   // Syntactic (parser output; the checker replaces them)
   Name, Member, Apply, IndexOf, SetRange, Binary, Unary, SetLiteral,
+  Aggregate,  // typed constant "(1, 2, 3)" or "(X: 1; Y: 2)": kids, with Name nodes before record values
   // Constants
   ConstInt, ConstReal, ConstString, ConstNil,
   // Variables
@@ -27,16 +28,21 @@ enum class Op : std::uint8_t {
   EqR, NeR, LtR, LeR, GtR, GeR,
   EqS, NeS, LtS, LeS, GtS, GeS,
   EqO, NeO, IsClass, InSet,
+  InSetValue, EqSet, NeSet, SubSet, SuperSet,  // sets as values
   LastIntOp,
   // Real results
   AddR, SubR, MulR, DivR, NegR, IntToReal,
   // Other results
   Concat, CharToStr, AsClass,
+  MakeSet,        // kids: (low, high or null) pairs
+  SetUnion, SetDiff, SetInter,
+  MakeArray,      // open array or "array of const" from "[a, b, c]": kids are the items
+  ToOpenArray,    // a static array passed as an open array (re-based to 0, copied)
 };
 
 enum class Builtin : std::uint8_t {
   Length, Ord, Chr, Abs, Sqr, High, Low, Assigned, Random, Odd, Succ, Pred, Format,
-  ExceptionMessage, SetLength,
+  ExceptionMessage, SetLength, UpCase, Copy, Include, Exclude,
   // statements
   Inc, Dec, Exit, Break, Continue,
 };
@@ -49,11 +55,12 @@ struct Expr {
   std::int64_t intValue = 0;
   double realValue = 0;
   int syntaxOp = 0;                    // Binary/Unary: the operator token
-  bool parens = false;                 // Apply: written with parentheses
   std::vector<std::unique_ptr<Expr>> kids;
 
   // Resolution
   int slot = 0;                        // Local/Global slot, RefParam index
+  bool wrapTo32 = false;               // integer operations and casts: wrap the result to 32 bits
+  bool shared = false;                 // Element: of a dynamic array (written in place, no copy)
   Routine* routine = nullptr;
   const Property* property = nullptr;
   const ClassInfo* cls = nullptr;      // IsClass/AsClass target, constructor class
@@ -66,7 +73,7 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 enum class StmtKind : std::uint8_t {
   Empty, Assign, Call, Compound, If, Case, For, While, Repeat, With, TryExcept, TryFinally,
-  Raise, Break, Continue, Exit, Inc,
+  Raise, Break, Continue, Exit, Inc, SetLength, Include,
   // resolved assignments
   AssignInt, AssignReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
 };
@@ -111,12 +118,24 @@ struct Stmt {
 using StmtPtr = std::unique_ptr<Stmt>;
 
 // Parsed but not yet checked declarations of a script or a plug-in heading.
+struct FieldDecl {
+  std::vector<std::string> names;
+  std::vector<std::pair<int, int>> positions;
+  std::unique_ptr<struct TypeSpec> type;
+};
+
 struct TypeSpec {
+  enum Form { Named, Array, Enum, Set, Record, Subrange } form = Named;
   int row = 0, col = 0;
-  std::string name;                  // named type
-  bool isArray = false;
-  std::vector<std::pair<ExprPtr, ExprPtr>> bounds;  // array[low..high, ...]
-  std::unique_ptr<TypeSpec> element;
+  std::string name;                  // Named
+  // Array: per dimension (low, high), or (index type name, null); Subrange: bounds[0]
+  std::vector<std::pair<ExprPtr, ExprPtr>> bounds;
+  bool dynamic = false;              // "array of T"
+  bool ofConst = false;              // "array of const"
+  std::unique_ptr<TypeSpec> element; // Array, Set
+  std::vector<std::string> names;    // Enum
+  std::vector<std::pair<int, int>> positions;
+  std::vector<FieldDecl> fields;     // Record
 };
 
 struct ParamDecl {

@@ -29,6 +29,10 @@ class Checker {
   Routine* declareRoutine(std::string_view declaration);
   void declareType(std::string_view name, std::string_view typeName);
   void declareConstant(std::string_view name, const Value& value);
+  // A name that scripts may not use: naming it is a compile error with this reason.
+  void declareUnavailable(std::string_view name, std::string_view reason);
+  void declareIndexedProperty(std::string_view className, std::string_view declaration, PropertyAccess access);
+  void declare(std::string_view declarations);
   // Lookups for binding at execution.
   Routine* findRoutine(std::string_view name) const;
   ClassInfo* findClass(std::string_view name) const;

@@ -111,18 +111,25 @@ struct Interpreter::Impl {
       case Op::Element: {
         std::int64_t i = evalInt(e->kid(1));
         Value* base = slotRef(e->kid(0));
-        Value::ArrayRep& a = base->mutableArray();
-        return &a.items[elementIndex(e, a, i)];
+        if (e->shared) {  // a dynamic array is written in place, seen by every reference to it
+          Value::ArrayRep* a = base->arrayRep();
+          return &a->items[elementIndex(e, a, i)];
+        }
+        Value::ArrayRep* a = &base->mutableArray();
+        return &a->items[elementIndex(e, a, i)];
       }
       default: fault(e, "Variable required");
     }
   }
 
-  std::size_t elementIndex(const Expr* e, const Value::ArrayRep& a, std::int64_t i) {
-    std::int64_t k = i - a.low;
-    if (k < 0 || k >= static_cast<std::int64_t>(a.items.size()))
-      fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a.low) + ".." +
-                   std::to_string(a.low + static_cast<std::int64_t>(a.items.size()) - 1));
+  std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
+    if (a == nullptr) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
+    std::int64_t k = i - a->low;
+    if (k < 0 || k >= static_cast<std::int64_t>(a->items.size())) {
+      if (a->items.empty()) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
+      fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
+                   std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1));
+    }
     return static_cast<std::size_t>(k);
   }
 
@@ -131,7 +138,8 @@ struct Interpreter::Impl {
     switch (t->kind) {
       case TypeKind::Ordinal: dst->setInt(t->wrap(evalInt(e))); return;
       case TypeKind::Boolean:
-      case TypeKind::Char: dst->setInt(evalInt(e)); return;
+      case TypeKind::Char:
+      case TypeKind::Enum: dst->setInt(evalInt(e)); return;
       case TypeKind::Real: dst->setDouble(evalReal(e)); return;
       default: *dst = eval(e); return;
     }
@@ -142,6 +150,7 @@ struct Interpreter::Impl {
     switch (t->kind) {
       case TypeKind::Ordinal: return Value(t->wrap(v.asInt()));
       case TypeKind::Boolean: return Value(v.asInt() != 0 ? 1 : 0);
+      case TypeKind::Enum: return Value(v.asInt());
       case TypeKind::Char: return Value(static_cast<std::int64_t>(static_cast<unsigned char>(v.asChar())));
       case TypeKind::Real: return Value(v.asDouble());
       case TypeKind::String:
@@ -190,12 +199,12 @@ struct Interpreter::Impl {
       case Op::AddI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) +
                                            static_cast<std::uint64_t>(operand(a->kid(1))));
-        return a->slot ? wrap32(v) : v;
+        return a->wrapTo32 ? wrap32(v) : v;
       }
       case Op::SubI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) -
                                            static_cast<std::uint64_t>(operand(a->kid(1))));
-        return a->slot ? wrap32(v) : v;
+        return a->wrapTo32 ? wrap32(v) : v;
       }
       default: return operand(a);
     }
@@ -230,17 +239,17 @@ struct Interpreter::Impl {
       case Op::AddI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) +
                                            static_cast<std::uint64_t>(operand(e->kid(1))));
-        return e->slot ? wrap32(v) : v;
+        return e->wrapTo32 ? wrap32(v) : v;
       }
       case Op::SubI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) -
                                            static_cast<std::uint64_t>(operand(e->kid(1))));
-        return e->slot ? wrap32(v) : v;
+        return e->wrapTo32 ? wrap32(v) : v;
       }
       case Op::MulI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) *
                                            static_cast<std::uint64_t>(operand(e->kid(1))));
-        return e->slot ? wrap32(v) : v;
+        return e->wrapTo32 ? wrap32(v) : v;
       }
       case Op::AndI: {
         std::int64_t a = operand(e->kid(0));
@@ -295,17 +304,17 @@ struct Interpreter::Impl {
         std::int64_t v;
         if (b == -1) v = e->op == Op::DivI ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(a)) : 0;
         else v = e->op == Op::DivI ? a / b : a % b;
-        return e->slot ? wrap32(v) : v;
+        return e->wrapTo32 ? wrap32(v) : v;
       }
       case Op::ShlI:
       case Op::ShrI: {
         std::int64_t a = operand(e->kid(0));
         std::int64_t n = operand(e->kid(1));
-        int width = e->slot ? 32 : 64;
+        int width = e->wrapTo32 ? 32 : 64;
         if (n < 0 || n >= width) return 0;
-        std::uint64_t u = e->slot ? static_cast<std::uint32_t>(a) : static_cast<std::uint64_t>(a);
+        std::uint64_t u = e->wrapTo32 ? static_cast<std::uint32_t>(a) : static_cast<std::uint64_t>(a);
         std::uint64_t r = e->op == Op::ShlI ? u << n : u >> n;
-        return e->slot ? wrap32(static_cast<std::int64_t>(r)) : static_cast<std::int64_t>(r);
+        return e->wrapTo32 ? wrap32(static_cast<std::int64_t>(r)) : static_cast<std::int64_t>(r);
       }
       case Op::EqS: case Op::NeS: case Op::LtS: case Op::LeS: case Op::GtS: case Op::GeS: {
         Value a = eval(e->kid(0));
@@ -342,6 +351,20 @@ struct Interpreter::Impl {
         }
         return found;
       }
+      case Op::InSetValue: {
+        std::int64_t v = evalInt(e->kid(0));
+        return eval(e->kid(1)).hasElement(v);
+      }
+      case Op::EqSet: case Op::NeSet: case Op::SubSet: case Op::SuperSet: {
+        std::string a = setBits(eval(e->kid(0)));
+        std::string b = setBits(eval(e->kid(1)));
+        if (e->op == Op::EqSet) return a == b;
+        if (e->op == Op::NeSet) return a != b;
+        if (e->op == Op::SuperSet) std::swap(a, b);
+        for (std::size_t k = 0; k < 32; ++k)
+          if ((a[k] & ~b[k]) != 0) return false;
+        return true;
+      }
       case Op::StrChar: {
         Value s = eval(e->kid(0));
         std::int64_t i = operand(e->kid(1));
@@ -356,15 +379,106 @@ struct Interpreter::Impl {
           const Value* base = b->op == Op::Local ? &locals[b->slot]
                               : b->op == Op::Global ? &globals[static_cast<std::size_t>(b->slot)] : refs[b->slot];
           const Value::ArrayRep* a = base->arrayRep();
-          return a->items[elementIndex(e, *a, i)].rawInt();
+          return a->items[elementIndex(e, a, i)].rawInt();
         }
         Value base = eval(e->kid(0));
         const Value::ArrayRep* a = base.arrayRep();
-        return a->items[elementIndex(e, *a, i)].rawInt();
+        return a->items[elementIndex(e, a, i)].rawInt();
       }
       case Op::Builtin: return builtinInt(e);
       default: return eval(e).asInt();
     }
+  }
+
+  static std::string setBits(const Value& v) {
+    std::string bits(v.text());
+    bits.resize(32, '\0');
+    return bits;
+  }
+
+  Value makeSet(const Expr* e) {
+    std::string bits(32, '\0');
+    for (std::size_t i = 0; i + 1 < e->kids.size() + 1 && i < e->kids.size(); i += 2) {
+      std::int64_t low = evalInt(e->kid(i));
+      std::int64_t high = e->kids[i + 1] ? evalInt(e->kid(i + 1)) : low;
+      if (low < 0 || high > 255) {
+        std::int64_t bad = low < 0 ? low : high;
+        fault(e, "Range check error: " + std::to_string(bad) + " is outside the set range 0..255");
+      }
+      for (std::int64_t v = low; v <= high; ++v) bits[static_cast<std::size_t>(v >> 3)] |= static_cast<char>(1 << (v & 7));
+    }
+    return Value(bits);
+  }
+
+  Value setOperation(const Expr* e) {
+    std::string a = setBits(eval(e->kid(0)));
+    std::string b = setBits(eval(e->kid(1)));
+    for (std::size_t k = 0; k < 32; ++k) {
+      if (e->op == Op::SetUnion) a[k] = static_cast<char>(a[k] | b[k]);
+      else if (e->op == Op::SetDiff) a[k] = static_cast<char>(a[k] & ~b[k]);
+      else a[k] = static_cast<char>(a[k] & b[k]);
+    }
+    return Value(a);
+  }
+
+  Value makeArray(const Expr* e) {
+    std::vector<Value> items;
+    items.reserve(e->kids.size());
+    const Type* element = e->type->element;
+    for (const auto& k : e->kids) {
+      Value v;
+      if (element->kind == TypeKind::ConstItem) v = eval(k.get());
+      else store(&v, element, k.get());
+      items.push_back(std::move(v));
+    }
+    return Value::list(std::move(items));
+  }
+
+  Value copyArray(const Expr* e) {
+    Value a = eval(e->kid(0));
+    const Value::ArrayRep* rep = a.arrayRep();
+    std::int64_t n = rep != nullptr ? static_cast<std::int64_t>(rep->items.size()) : 0;
+    std::int64_t from = e->kids.size() > 1 ? evalInt(e->kid(1)) : 0;
+    std::int64_t count = e->kids.size() > 2 ? evalInt(e->kid(2)) : n;
+    if (from < 0) from = 0;
+    if (from > n) from = n;
+    if (count < 0) count = 0;
+    if (count > n - from) count = n - from;
+    std::vector<Value> items;
+    if (rep != nullptr) items.assign(rep->items.begin() + from, rep->items.begin() + from + count);
+    return Value::list(std::move(items));
+  }
+
+  void setLength(const Stmt* s) {
+    std::int64_t n = evalInt(s->expr(1));
+    Value* v = slotRef(s->expr(0));
+    if (n < 0) n = 0;
+    if (s->type->kind == TypeKind::String) {
+      checkLength(s->expr(1), static_cast<std::size_t>(n));
+      std::string& t = v->mutableText();
+      t.resize(static_cast<std::size_t>(n), '\0');
+      v->recount();
+      return;
+    }
+    if (static_cast<std::uint64_t>(n) * sizeof(Value) + liveHeapBytes() > limits.maxHeapBytes)
+      fault(s->expr(1), "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    // A new array: the prefix kept, the rest zero, other references keep the old one.
+    std::vector<Value> items;
+    if (const Value::ArrayRep* rep = v->arrayRep())
+      items.assign(rep->items.begin(), rep->items.begin() + std::min<std::int64_t>(n, static_cast<std::int64_t>(rep->items.size())));
+    items.resize(static_cast<std::size_t>(n), defaultValue(s->type->element));
+    *v = Value::list(std::move(items));
+  }
+
+  void include(const Stmt* s) {
+    std::int64_t x = evalInt(s->expr(1));
+    Value* v = slotRef(s->expr(0));
+    std::string bits = setBits(*v);
+    if (x < 0 || x > 255) fault(s->expr(1), "Range check error: " + std::to_string(x) + " is outside the set range 0..255");
+    char bit = static_cast<char>(1 << (x & 7));
+    char& byte = bits[static_cast<std::size_t>(x >> 3)];
+    byte = static_cast<char>(s->step > 0 ? byte | bit : byte & ~bit);
+    *v = Value(bits);
   }
 
   // ---- expressions: doubles ----
@@ -416,7 +530,7 @@ struct Interpreter::Impl {
         std::int64_t i = evalInt(e->kid(1));
         Value base = eval(e->kid(0));
         const Value::ArrayRep* a = base.arrayRep();
-        return a->items[elementIndex(e, *a, i)];
+        return a->items[elementIndex(e, a, i)];
       }
       case Op::CallScript: return callScript(e);
       case Op::CallNative:
@@ -433,6 +547,14 @@ struct Interpreter::Impl {
         return r;
       }
       case Op::CharToStr: return Value(std::string(1, static_cast<char>(evalInt(e->kid(0)))));
+      case Op::MakeSet: return makeSet(e);
+      case Op::SetUnion: case Op::SetDiff: case Op::SetInter: return setOperation(e);
+      case Op::MakeArray: return makeArray(e);
+      case Op::ToOpenArray: {
+        Value a = eval(e->kid(0));
+        const Value::ArrayRep* rep = a.arrayRep();
+        return Value::list(rep != nullptr ? rep->items : std::vector<Value>());
+      }
       case Op::AsClass: {
         Value a = eval(e->kid(0));
         const Value::ObjectRep* rep = a.objectRep();
@@ -629,6 +751,12 @@ struct Interpreter::Impl {
     Value self = eval(e->kid(0));
     if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
     if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
+    if (!prop->indexParams.empty()) {
+      std::vector<Value> indices(prop->indexParams.size());
+      for (std::size_t i = 0; i < indices.size(); ++i) store(&indices[i], prop->indexParams[i].type, e->kid(i + 1));
+      NativeCall call(&self, indices.data(), indices.size());
+      return fromNative(callNative(prop->reader, call, e, "property reader"), prop->type, e);
+    }
     NativeCall call(&self, nullptr, 0);
     Value result = callNative(prop->reader, call, e, "property reader");
     return fromNative(std::move(result), prop->type, e);
@@ -642,6 +770,14 @@ struct Interpreter::Impl {
     Value self = eval(target->kid(0));
     if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
     if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
+    if (!prop->indexParams.empty()) {
+      std::vector<Value> args(prop->indexParams.size() + 1);
+      args[0] = std::move(v);
+      for (std::size_t i = 1; i < args.size(); ++i) store(&args[i], prop->indexParams[i - 1].type, target->kid(i));
+      NativeCall call(&self, args.data(), args.size());
+      callNative(prop->writer, call, target, "property writer");
+      return;
+    }
     NativeCall call(&self, &v, 1);
     callNative(prop->writer, call, target, "property writer");
   }
@@ -657,7 +793,7 @@ struct Interpreter::Impl {
       }
       case Builtin::Ord: {
         std::int64_t v = evalInt(e->kid(0));
-        if (e->slot == 0) return v;
+        if (!e->wrapTo32) return v;
         switch (e->type->kind) {
           case TypeKind::Char: return v & 0xFF;
           case TypeKind::Boolean: return v != 0 ? 1 : 0;
@@ -675,6 +811,11 @@ struct Interpreter::Impl {
         return e->type->bits == 32 ? wrap32(r) : r;
       }
       case Builtin::Odd: return (evalInt(e->kid(0)) & 1) != 0;
+      case Builtin::High: return static_cast<std::int64_t>(eval(e->kid(0)).length()) - 1;
+      case Builtin::UpCase: {
+        std::int64_t c = evalInt(e->kid(0));
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+      }
       case Builtin::Succ:
       case Builtin::Pred: {
         std::int64_t v = evalInt(e->kid(0)) + (e->builtin == Builtin::Succ ? 1 : -1);
@@ -695,6 +836,14 @@ struct Interpreter::Impl {
   Value builtinValue(const Expr* e) {
     switch (e->builtin) {
       case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : handling.back()->message);
+      case Builtin::Copy: return copyArray(e);
+      case Builtin::UpCase: {
+        if (e->type->kind == TypeKind::Char) return Value(builtinInt(e));
+        std::string t(eval(e->kid(0)).text());
+        for (char& c : t)
+          if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        return Value(t);
+      }
       case Builtin::Format: {
         std::vector<Value> args;
         for (std::size_t i = 1; i < e->kids.size(); ++i) args.push_back(eval(e->kid(i)));
@@ -825,6 +974,8 @@ struct Interpreter::Impl {
       case StmtKind::Exit:
         if (!s->exprs.empty()) store(&locals[0], s->expr(0)->type, s->expr(0));
         return Flow::Exit;
+      case StmtKind::SetLength: setLength(s); return Flow::Normal;
+      case StmtKind::Include: include(s); return Flow::Normal;
       case StmtKind::Inc: {
         std::int64_t by = s->exprs.size() > 1 ? evalInt(s->expr(1)) : 1;
         Value* v = slotRef(s->expr(0));
@@ -961,7 +1112,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
         case Op::Builtin:
           if (x->builtin != Builtin::Ord && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
               x->builtin != Builtin::Odd && x->builtin != Builtin::Succ && x->builtin != Builtin::Pred &&
-              x->builtin != Builtin::Length)
+              x->builtin != Builtin::Length && x->builtin != Builtin::UpCase)
             return false;
           break;
         case Op::Local: case Op::Global: case Op::RefParam: case Op::Element: case Op::StrChar:
@@ -986,8 +1137,10 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
     switch (e.type->kind) {
       case TypeKind::Ordinal:
       case TypeKind::Boolean:
-      case TypeKind::Char: out = Value(in.evalInt(&e)); return true;
+      case TypeKind::Char:
+      case TypeKind::Enum: out = Value(in.evalInt(&e)); return true;
       case TypeKind::Real: out = Value(in.evalReal(&e)); return true;
+      case TypeKind::Set: out = in.eval(&e); return true;
       case TypeKind::String: {
         Value v = in.eval(&e);
         out = v.kind() == Value::Kind::String ? v : Value(std::string_view());

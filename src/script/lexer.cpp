@@ -21,7 +21,7 @@ const std::unordered_map<std::string, Tok>& keywords() {
       {"forward", Tok::Forward}, {"function", Tok::Function}, {"if", Tok::If}, {"in", Tok::In},
       {"is", Tok::Is}, {"as", Tok::As}, {"mod", Tok::Mod}, {"nil", Tok::Nil}, {"not", Tok::Not},
       {"of", Tok::Of}, {"or", Tok::Or}, {"out", Tok::Out}, {"procedure", Tok::Procedure},
-      {"program", Tok::Program}, {"raise", Tok::Raise}, {"repeat", Tok::Repeat},
+      {"program", Tok::Program}, {"raise", Tok::Raise}, {"record", Tok::Record}, {"set", Tok::Set}, {"repeat", Tok::Repeat},
       {"shl", Tok::Shl}, {"shr", Tok::Shr}, {"then", Tok::Then}, {"to", Tok::To},
       {"try", Tok::Try}, {"type", Tok::Type}, {"until", Tok::Until}, {"uses", Tok::Uses},
       {"var", Tok::Var}, {"while", Tok::While}, {"with", Tok::With}, {"xor", Tok::Xor},

@@ -11,7 +11,7 @@ enum class Tok {
   End, Identifier, Integer, Real, String,
   // keywords
   And, Array, Begin, Case, Const, Constructor, Div, Do, Downto, Else, End_, Except, Finally,
-  For, Forward, Function, If, In, Is, As, Mod, Nil, Not, Of, Or, Out, Procedure, Program, Raise,
+  For, Forward, Function, If, In, Is, As, Mod, Nil, Not, Of, Or, Out, Procedure, Program, Raise, Record, Set,
   Repeat, Shl, Shr, Then, To, Try, Type, Until, Uses, Var, While, With, Xor,
   // symbols
   Plus, Minus, Star, Slash, Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Assign,

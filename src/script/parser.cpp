@@ -39,6 +39,56 @@ class Parser {
     return r;
   }
 
+  // declarations = {"type" {type decl} | "const" {const decl} | "var" {var decl}}
+  Block* declarationsText() {
+    auto owned = std::make_unique<Block>();
+    Block* b = owned.get();
+    for (;;) {
+      if (accept(Tok::Var)) {
+        do varDecl(b);
+        while (at(Tok::Identifier));
+      } else if (accept(Tok::Const)) {
+        do constDecl(b);
+        while (at(Tok::Identifier));
+      } else if (accept(Tok::Type)) {
+        do typeDecl(b);
+        while (at(Tok::Identifier));
+      } else {
+        break;
+      }
+    }
+    if (cur().kind != Tok::End) fail("'type', 'const' or 'var' expected but " + describe(cur()) + " found");
+    declarations_ = std::move(owned);
+    return b;
+  }
+  std::unique_ptr<Block> declarations_;
+
+  // property = ["property"] ident ["[" param group {";" param group} "]"] ":" type [";"] ["default" [";"]]
+  std::unique_ptr<RoutineDecl> propertyText(bool& isDefault) {
+    auto r = std::make_unique<RoutineDecl>();
+    r->kind = RoutineKind::Function;
+    if (at(Tok::Identifier) && sameName(cur().text, "property")) take();
+    const Token& name = expect(Tok::Identifier);
+    r->name = name.text;
+    r->row = name.row;
+    r->col = name.col;
+    if (accept(Tok::LBracket)) {
+      do r->params.push_back(paramGroup());
+      while (accept(Tok::Semicolon));
+      expect(Tok::RBracket);
+    }
+    expect(Tok::Colon);
+    r->result = typeSpec();
+    accept(Tok::Semicolon);
+    isDefault = at(Tok::Identifier) && sameName(cur().text, "default");
+    if (isDefault) {
+      take();
+      accept(Tok::Semicolon);
+    }
+    if (cur().kind != Tok::End) fail("end of declaration expected but " + describe(cur()) + " found");
+    return r;
+  }
+
   std::unique_ptr<TypeSpec> typeText() {
     auto t = typeSpec();
     if (cur().kind != Tok::End) fail("end of type expected but " + describe(cur()) + " found");
@@ -113,7 +163,7 @@ class Parser {
     } while (accept(Tok::Comma));
     expect(Tok::Colon);
     v->type = typeSpec();
-    if (accept(Tok::Equal)) v->init = expression();
+    if (accept(Tok::Equal)) v->init = constValue();
     expect(Tok::Semicolon);
     Decl d;
     d.kind = Decl::Var;
@@ -130,7 +180,7 @@ class Parser {
     c->col = name.col;
     if (accept(Tok::Colon)) c->type = typeSpec();
     expect(Tok::Equal);
-    c->value = expression();
+    c->value = c->type ? constValue() : expression();
     expect(Tok::Semicolon);
     Decl d;
     d.kind = Decl::Const;
@@ -154,36 +204,126 @@ class Parser {
     b->decls.push_back(std::move(d));
   }
 
-  // type = ident | "array" "[" expr ".." expr {"," expr ".." expr} "]" "of" type
+  // type = ident | subrange | "(" ident {"," ident} ")" | "set" "of" type
+  //      | "array" ["[" index {"," index} "]"] "of" (type | "const")
+  //      | "record" {ident {"," ident} ":" type ";"} "end"
+  // index = subrange | ident;  subrange = constant ".." constant
   std::unique_ptr<TypeSpec> typeSpec() {
     Nest nest(*this);
     auto t = std::make_unique<TypeSpec>();
     t->row = cur().row;
     t->col = cur().col;
-    if (accept(Tok::Array)) {
-      t->isArray = true;
-      if (!at(Tok::LBracket)) fail("'[' expected but " + describe(cur()) + " found (open arrays are not supported)");
+    if (at(Tok::Identifier) && sameName(cur().text, "packed") &&
+        (next().kind == Tok::Array || next().kind == Tok::Record))
       take();
-      do {
-        ExprPtr low = simpleExpression();
-        expect(Tok::DotDot);
-        ExprPtr high = simpleExpression();
-        t->bounds.emplace_back(std::move(low), std::move(high));
-      } while (accept(Tok::Comma));
-      expect(Tok::RBracket);
+    if (accept(Tok::Array)) {
+      t->form = TypeSpec::Array;
+      if (accept(Tok::LBracket)) {
+        do {
+          ExprPtr low = simpleExpression();
+          if (accept(Tok::DotDot)) {
+            t->bounds.emplace_back(std::move(low), simpleExpression());
+          } else {
+            t->bounds.emplace_back(std::move(low), nullptr);
+          }
+        } while (accept(Tok::Comma));
+        expect(Tok::RBracket);
+      } else {
+        t->dynamic = true;
+      }
+      expect(Tok::Of);
+      if (t->dynamic && accept(Tok::Const)) {
+        t->ofConst = true;
+        return t;
+      }
+      t->element = typeSpec();
+      return t;
+    }
+    if (accept(Tok::Set)) {
+      t->form = TypeSpec::Set;
       expect(Tok::Of);
       t->element = typeSpec();
       return t;
     }
-    if (!at(Tok::Identifier)) fail("type name expected but " + describe(cur()) + " found");
-    t->name = take().text;
+    if (accept(Tok::Record)) {
+      t->form = TypeSpec::Record;
+      while (!at(Tok::End_)) {
+        FieldDecl f;
+        do {
+          const Token& name = expect(Tok::Identifier);
+          f.names.push_back(name.text);
+          f.positions.emplace_back(name.row, name.col);
+        } while (accept(Tok::Comma));
+        expect(Tok::Colon);
+        f.type = typeSpec();
+        t->fields.push_back(std::move(f));
+        if (!accept(Tok::Semicolon)) break;
+      }
+      expect(Tok::End_);
+      return t;
+    }
+    if (accept(Tok::LParen)) {
+      t->form = TypeSpec::Enum;
+      do {
+        const Token& name = expect(Tok::Identifier);
+        t->names.push_back(name.text);
+        t->positions.emplace_back(name.row, name.col);
+      } while (accept(Tok::Comma));
+      expect(Tok::RParen);
+      return t;
+    }
+    if (at(Tok::Identifier) && next().kind != Tok::DotDot && next().kind != Tok::LParen &&
+        next().kind != Tok::Plus && next().kind != Tok::Minus && next().kind != Tok::Star) {
+      t->name = take().text;
+      return t;
+    }
+    if (!at(Tok::Identifier) && !at(Tok::Integer) && !at(Tok::String) && !at(Tok::Minus) && !at(Tok::Plus) &&
+        !at(Tok::LParen))
+      fail("type expected but " + describe(cur()) + " found");
+    t->form = TypeSpec::Subrange;
+    ExprPtr low = simpleExpression();
+    expect(Tok::DotDot);
+    t->bounds.emplace_back(std::move(low), simpleExpression());
     return t;
+  }
+
+  // constant value = expression | "(" value {"," value} ")" | "(" ident ":" value {";" ident ":" value} ")"
+  ExprPtr constValue() {
+    Nest nest(*this);
+    if (!at(Tok::LParen)) return expression();
+    std::size_t start = pos_;
+    const Token& open = take();
+    auto agg = exprNode(Op::Aggregate, open);
+    if (at(Tok::Identifier) && next().kind == Tok::Colon) {
+      do {
+        if (at(Tok::RParen)) break;
+        const Token& name = expect(Tok::Identifier);
+        auto n = exprNode(Op::Name, name);
+        n->text = name.text;
+        expect(Tok::Colon);
+        agg->kids.push_back(std::move(n));
+        agg->kids.push_back(constValue());
+      } while (accept(Tok::Semicolon));
+      expect(Tok::RParen);
+      return agg;
+    }
+    do agg->kids.push_back(constValue());
+    while (accept(Tok::Comma));
+    expect(Tok::RParen);
+    if (agg->kids.size() == 1 && !at(Tok::Semicolon) && !at(Tok::Comma) && !at(Tok::RParen) && !at(Tok::End)) {
+      pos_ = start;  // "(1 + 2) * 3": a parenthesised expression, not an aggregate
+      return expression();
+    }
+    return agg;
   }
 
   // routine = heading ";" ("forward" ";" | block ";")
   void routineDecl(Block* b) {
     auto r = heading();
     expect(Tok::Semicolon);
+    // Scripts run on the rig's computer: they call no code outside the engine.
+    if (at(Tok::Identifier) && sameName(cur().text, "external"))
+      fail("Routines declared external (calls into libraries) are not offered to scripts");
     if (accept(Tok::Forward)) {
       r->isForward = true;
       expect(Tok::Semicolon);
@@ -618,7 +758,6 @@ class Parser {
         auto call = exprNode(Op::Apply, open);
         call->row = e->row;
         call->col = e->col;
-        call->parens = true;
         call->kids.push_back(std::move(e));
         if (!at(Tok::RParen)) {
           do call->kids.push_back(expression());
@@ -660,6 +799,24 @@ std::unique_ptr<ProgramSyntax> parseProgram(const std::vector<Token>& tokens, Sy
 std::unique_ptr<RoutineDecl> parseHeading(const std::vector<Token>& tokens, SyntaxError& error) {
   try {
     return Parser(tokens, error).headingText();
+  } catch (const Abort&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<Block> parseDeclarationsText(const std::vector<Token>& tokens, SyntaxError& error) {
+  try {
+    Parser parser(tokens, error);
+    parser.declarationsText();
+    return std::move(parser.declarations_);
+  } catch (const Abort&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<RoutineDecl> parsePropertyText(const std::vector<Token>& tokens, bool& isDefault, SyntaxError& error) {
+  try {
+    return Parser(tokens, error).propertyText(isDefault);
   } catch (const Abort&) {
     return nullptr;
   }

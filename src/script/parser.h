@@ -23,6 +23,14 @@ std::unique_ptr<ProgramSyntax> parseProgram(const std::vector<Token>& tokens, Sy
 // optionally ending with ';'. Returns null after a syntax error.
 std::unique_ptr<RoutineDecl> parseHeading(const std::vector<Token>& tokens, SyntaxError& error);
 
+// Type, constant and variable sections as plug-ins declare them:
+// "type TMsgDlgType = (mtWarning, mtError); const mrOk = 1;". Null after a syntax error.
+std::unique_ptr<Block> parseDeclarationsText(const std::vector<Token>& tokens, SyntaxError& error);
+
+// A property as a plug-in declares it: "property Strings[Index: Integer]: string; default;".
+// Returned as a function heading: the index parameters and the property's type as result.
+std::unique_ptr<RoutineDecl> parsePropertyText(const std::vector<Token>& tokens, bool& isDefault, SyntaxError& error);
+
 // A type text as plug-ins name them: "integer", "array[0..7] of double".
 std::unique_ptr<TypeSpec> parseTypeText(const std::vector<Token>& tokens, SyntaxError& error);
 

@@ -40,10 +40,18 @@ Value defaultValue(const Type* type) {
   switch (type->kind) {
     case TypeKind::Ordinal:
     case TypeKind::Boolean:
-    case TypeKind::Char: return Value(0);
+    case TypeKind::Char:
+    case TypeKind::Enum: return Value(0);
+    case TypeKind::Set: return Value(std::string(32, '\0'));
+    case TypeKind::Record: {
+      std::vector<Value> fields;
+      for (const Field& f : type->fields) fields.push_back(defaultValue(f.type));
+      return Value::list(std::move(fields));
+    }
     case TypeKind::Real: return Value(0.0);
     case TypeKind::String: return Value(std::string_view());
     case TypeKind::Array:
+      if (type->dynamic) return Value::list({});
       return Value::array(type->low, static_cast<std::size_t>(type->count()), defaultValue(type->element));
     default: return Value();
   }

@@ -20,7 +20,15 @@ struct Expr;
 std::string lowerName(std::string_view name);
 bool sameName(std::string_view a, std::string_view b);
 
-enum class TypeKind { Ordinal, Boolean, Char, Real, String, Class, Array, Nil, Void };
+// Ordinal kinds: Ordinal (integers), Boolean, Char, Enum; subranges keep their base's kind.
+// Set values are 32-byte strings, one bit per ordinal 0..255. Records are arrays of their
+// fields (index = field number), copied on write like static arrays.
+enum class TypeKind { Ordinal, Boolean, Char, Enum, Real, String, Class, Array, Set, Record, Nil, Void, ConstItem };
+
+struct Field {
+  std::string name;
+  const struct Type* type = nullptr;
+};
 
 struct Type {
   TypeKind kind = TypeKind::Void;
@@ -30,9 +38,18 @@ struct Type {
   int bits = 64;          // integers: stored width
   bool isSigned = true;   // integers
   const ClassInfo* cls = nullptr;  // Class
-  const Type* element = nullptr;   // Array
+  const Type* element = nullptr;   // Array element, Set element
+  // Array: "array of T", shared by reference (low 0, length at run time). Open array
+  // parameters and "array of const" are dynamic too.
+  bool dynamic = false;
+  bool openParam = false;          // parameter written "array of T": accepts static arrays
+  const Type* base = nullptr;      // Enum and its subranges: the enumeration (its names)
+  std::vector<std::string> names;  // Enum: the values' names in order
+  std::vector<Field> fields;       // Record
 
-  bool isOrdinal() const { return kind == TypeKind::Ordinal || kind == TypeKind::Boolean || kind == TypeKind::Char; }
+  bool isOrdinal() const {
+    return kind == TypeKind::Ordinal || kind == TypeKind::Boolean || kind == TypeKind::Char || kind == TypeKind::Enum;
+  }
   bool isInteger() const { return kind == TypeKind::Ordinal; }
   bool isNumeric() const { return kind == TypeKind::Ordinal || kind == TypeKind::Real; }
   // Wraps an integer into this type's width, as a store into a variable of it does.
@@ -46,7 +63,7 @@ struct Type {
   std::int64_t count() const { return high - low + 1; }
 };
 
-enum class ParamMode { Value, Var, Const };
+enum class ParamMode { Value, Var, Const };  // "out" is Var
 
 struct Param {
   std::string name;
@@ -85,6 +102,7 @@ struct Property {
   const Type* type = nullptr;
   bool readable = true, writable = true;
   const ClassInfo* owner = nullptr;
+  std::vector<Param> indexParams;  // Strings[Index: Integer]: the index parameters
   NativeFn reader, writer;
 };
 
@@ -94,6 +112,7 @@ struct ClassInfo {
   const Type* type = nullptr;  // the class type of its objects
   std::unordered_map<std::string, Property*> properties;  // by lower-case name
   std::unordered_map<std::string, Routine*> methods;      // methods and constructors
+  const Property* defaultProperty = nullptr;  // "obj[i]" stands for "obj.Prop[i]"
 
   bool derivesFrom(const ClassInfo* other) const {
     for (const ClassInfo* c = this; c != nullptr; c = c->parent)
@@ -131,6 +150,8 @@ struct Program {
   const Type* tString = nullptr;
   const Type* tNil = nullptr;
   const Type* tVoid = nullptr;
+  const Type* tEmptySet = nullptr;  // "[]": assignable to every set
+  const Type* tConstItem = nullptr;  // element of "array of const"
   const ClassInfo* cObject = nullptr;
   ClassInfo* cComponent = nullptr;
   ClassInfo* cException = nullptr;

@@ -45,6 +45,14 @@ class Declarations : public CompileContext {
   }
   void declareType(std::string_view name, std::string_view typeName) override { c_.declareType(name, typeName); }
   void declareConstant(std::string_view name, const Value& value) override { c_.declareConstant(name, value); }
+  void declareUnavailable(std::string_view name, std::string_view reason) override {
+    c_.declareUnavailable(name, reason);
+  }
+  void declareIndexedProperty(std::string_view className, std::string_view declaration,
+                              PropertyAccess access) override {
+    c_.declareIndexedProperty(className, declaration, access);
+  }
+  void declare(std::string_view declarations) override { c_.declare(declarations); }
 
  private:
   Checker& c_;

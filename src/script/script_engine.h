@@ -98,6 +98,21 @@ class CompileContext {
   virtual void declareType(std::string_view name, std::string_view typeName) = 0;
   // A named constant of an ordinal, double or string value.
   virtual void declareConstant(std::string_view name, const Value& value) = 0;
+  // A name scripts may not use, such as a COM class the engine does not offer: a script
+  // naming it gets a compile error with `reason` instead of "Unknown identifier".
+  virtual void declareUnavailable(std::string_view name, std::string_view reason) = 0;
+  // Type, constant and variable sections by text; enumeration values become constants:
+  //   declare("type TMsgDlgType = (mtWarning, mtError, mtInformation, mtConfirmation, mtCustom);"
+  //           "  TReplaceFlags = set of (rfReplaceAll, rfIgnoreCase);"
+  //           "  TPoint = record X, Y: Integer; end;"
+  //           "const mrOk = 1; mbYesNo = [mbYes, mbNo];");
+  virtual void declare(std::string_view declarations) = 0;
+  // A property with index parameters; "default" makes obj[i] stand for obj.Strings[i]:
+  //   declareIndexedProperty("TStrings", "property Strings[Index: Integer]: string; default;")
+  // Its reader gets the indices as arguments 0..n-1; its writer gets the new value as
+  // argument 0 and the indices after it.
+  virtual void declareIndexedProperty(std::string_view className, std::string_view declaration,
+                                      PropertyAccess access = PropertyAccess::ReadWrite) = 0;
 };
 
 // Handed to execution-time hooks. Names are those of the declarations, in any case.

@@ -36,7 +36,8 @@ std::string trimmed(std::string_view s, bool left, bool right) {
   return std::string(s.substr(b, e - b));
 }
 
-// Decimal or $hex, optional sign, leading blanks allowed.
+}  // namespace
+
 bool parseInteger(std::string_view text, std::int64_t& out) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
@@ -80,6 +81,8 @@ bool parseFloat(std::string_view text, double& out) {
   out = std::strtod(s.c_str(), &end);
   return end == s.c_str() + s.size() && std::isfinite(out);
 }
+
+namespace {
 
 std::string hexText(std::uint64_t v, std::int64_t digits) {
   char buf[32];

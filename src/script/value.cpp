@@ -51,6 +51,34 @@ Value Value::array(std::int64_t low, std::size_t count, const Value& item) {
   return v;
 }
 
+Value Value::list(std::vector<Value> items, std::int64_t low) {
+  Value v;
+  heapBytes += items.size() * sizeof(Value);
+  v.kind_ = Kind::Array;
+  v.a_ = new ArrayRep{1, low, std::move(items)};
+  return v;
+}
+
+std::size_t Value::length() const noexcept { return kind_ == Kind::Array ? a_->items.size() : 0; }
+
+const Value& Value::item(std::size_t i) const noexcept {
+  static const Value nil;
+  return kind_ == Kind::Array && i < a_->items.size() ? a_->items[i] : nil;
+}
+
+bool Value::hasElement(std::int64_t ordinal) const noexcept {
+  std::string_view bits = text();
+  if (ordinal < 0 || static_cast<std::size_t>(ordinal >> 3) >= bits.size()) return false;
+  return (static_cast<unsigned char>(bits[static_cast<std::size_t>(ordinal >> 3)]) >> (ordinal & 7) & 1) != 0;
+}
+
+Value Value::setOf(const std::vector<std::int64_t>& ordinals) {
+  std::string bits(32, '\0');
+  for (std::int64_t o : ordinals)
+    if (o >= 0 && o < 256) bits[static_cast<std::size_t>(o >> 3)] |= static_cast<char>(1 << (o & 7));
+  return Value(bits);
+}
+
 Value::Value(const Value& other) noexcept : kind_(other.kind_), i_(other.i_) { retain(); }
 
 Value::Value(Value&& other) noexcept : kind_(other.kind_), i_(other.i_) {

@@ -67,6 +67,17 @@ class Value {
   bool isEngineObject() const noexcept;
   bool isA(std::string_view className) const;  // the class or one of its parents (any case)
 
+  // Arrays (open array and "array of const" arguments, dynamic arrays, records as their
+  // fields): the number of items and one item. "array of const" items are ordinals, doubles,
+  // strings (chars too) or objects.
+  std::size_t length() const noexcept;
+  const Value& item(std::size_t i) const noexcept;
+  static Value list(std::vector<Value> items, std::int64_t low = 0);  // a dynamic array
+  // Sets (of enumerations, chars, small integers): whether an ordinal is in it, and a set
+  // made of ordinals.
+  bool hasElement(std::int64_t ordinal) const noexcept;
+  static Value setOf(const std::vector<std::int64_t>& ordinals);
+
   // Runtime internals (the engine's own fast paths); hosts use the members above.
   struct StringRep;
   struct ObjectRep;

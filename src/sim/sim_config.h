@@ -55,6 +55,9 @@ struct SimConfig {
   std::array<Fault, kOperationCount> faults{};
   std::uint64_t lateFromBlock = 0;         // blocks from this one on (counted from 1) come late; 0: none
   std::optional<std::chrono::milliseconds> lateBy;  // none: the request's time-out plus a second
+  // Where the slot is claimed against other programs (OpenLDevice fails while another
+  // holds it); empty: the module is this program's alone, as in tests that make their own.
+  std::string slotLockDir;
 };
 
 // Applies "key=value;key=value" over config. On a malformed pair returns false, leaves

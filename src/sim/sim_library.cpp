@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-#include "platform/program_environment.h"
-
-#ifdef _WIN32
-#include "acquisition/vendor_library_windows.h"
-#endif
-
 namespace kelmo::sim {
 
 SimLibrary::SimLibrary(SimConfig config)
@@ -37,33 +31,5 @@ std::size_t SimLibrary::modulesCreated() {
 }
 
 SimModule* simModuleOf(ILE154* module) { return dynamic_cast<SimModule*>(module); }
-
-std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error) {
-  const std::string choice = environmentVariable("KELMO_MODULE_LIBRARY").value_or("");
-#ifdef _WIN32
-  const std::string file = !choice.empty() ? choice : kVendorLibraryFileName;
-  if (file == "sim") {
-    error = "KELMO_MODULE_LIBRARY=sim: the simulated module runs inside the program only off Windows; "
-            "give the path of a module library";
-    return nullptr;
-  }
-  return loadVendorLibrary(file, error);
-#else
-  if (!choice.empty() && choice != "sim") {
-    error = "KELMO_MODULE_LIBRARY=" + choice +
-            ": no such module library; the only one available here is \"sim\", the simulated module";
-    return nullptr;
-  }
-  SimConfig config;
-  if (const std::optional<std::string> text = environmentVariable("KELMO_SIM")) {
-    std::string problem;
-    if (!parseSimConfig(*text, config, problem)) {
-      error = "KELMO_SIM: " + problem;
-      return nullptr;
-    }
-  }
-  return std::make_shared<SimLibrary>(std::move(config));
-#endif
-}
 
 }  // namespace kelmo::sim

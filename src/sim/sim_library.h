@@ -1,6 +1,6 @@
 #pragma once
 // The simulated module library: the two entry points, the modules it has handed out and
-// the calls they have seen. Also the start-up choice of the library in use.
+// the calls they have seen.
 #include <memory>
 #include <mutex>
 #include <string>
@@ -38,13 +38,5 @@ class SimLibrary final : public ModuleLibrary {
 
 // The simulated module behind an interface, or null when it is another module.
 SimModule* simModuleOf(ILE154* module);
-
-// The library that start-up puts in use: KELMO_MODULE_LIBRARY unset, empty or "sim"
-// gives the simulator configured by KELMO_SIM. Any other choice, or a malformed
-// KELMO_SIM, gives null and a message for the operator in error.
-// On Windows KELMO_MODULE_LIBRARY is the path or file name of the module library, the
-// vendor's file name when unset or empty; the simulator is not offered there, since the
-// reads complete through the kernel (a library file carrying it serves instead).
-std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error);
 
 }  // namespace kelmo::sim

@@ -71,6 +71,8 @@ BOOL SimModule::OpenLDevice(WORD virtualSlot) {
   if (fails(Operation::OpenLDevice)) return 0;
   std::lock_guard lock(mutex_);
   if (released_ || config_->slot < 0 || virtualSlot != config_->slot) return 0;
+  // Another program's module in this slot: busy, as the rig's driver answers.
+  if (!config_->slotLockDir.empty() && !slotClaim_.take(config_->slotLockDir, virtualSlot)) return 0;
   opened_ = true;
   return kModuleTrue;
 }
@@ -80,6 +82,7 @@ BOOL SimModule::CloseLDevice() {
   std::lock_guard lock(mutex_);
   if (!usable()) return 0;
   opened_ = false;
+  slotClaim_.release();
   return kModuleTrue;
 }
 
@@ -91,6 +94,7 @@ BOOL SimModule::ReleaseLInstance() {
     if (released_) return 0;
     released_ = true;
     opened_ = false;
+    slotClaim_.release();
     running_ = false;
     // Whoever issued them has stopped waiting: their events are not set.
     pending_.clear();

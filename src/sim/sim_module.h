@@ -16,6 +16,7 @@
 #include "sim/operation_ledger.h"
 #include "sim/signal_source.h"
 #include "sim/sim_config.h"
+#include "sim/slot_claim.h"
 
 namespace kelmo::sim {
 
@@ -121,6 +122,7 @@ class SimModule final : public ILE154, public DeviceIo {
   std::mutex mutex_;  // everything below
   std::condition_variable changed_;
   bool opened_ = false;
+  SlotClaim slotClaim_;  // held from OpenLDevice to CloseLDevice or release
   bool released_ = false;
   ADC_PARS_E154 pars_{};
   bool running_ = false;

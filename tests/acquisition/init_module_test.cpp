@@ -220,6 +220,21 @@ TEST_F(InitModuleTest, AnInterfaceStillHeldIsReleasedFirst) {
   EXPECT_EQ(library->calls(Operation::ReleaseLInstance), 1u);
 }
 
+TEST_F(InitModuleTest, NoLibraryFailsWithATextInsteadOfAnException) {
+  setModuleLibrary(nullptr);
+  EXPECT_FALSE(run());
+  EXPECT_EQ(lines, std::vector<std::string>{kNoModuleLibrary});
+  EXPECT_EQ(errorText, kNoModuleLibrary);
+  EXPECT_EQ(pModule, nullptr);
+}
+
+// A library may fill more of the description record than the texts the program reads; the
+// record leaves room for it.
+TEST(ModuleDescriptionTest, TheRecordHasAGenerousMargin) {
+  EXPECT_GE(sizeof(MODULE_DESCRIPTION_E154), 4096u);
+  EXPECT_GE(sizeof(ModuleDescription), 4096u);
+}
+
 TEST_F(InitModuleTest, SearchStopsAtTheFirstSlotThatAnswers) {
   SimConfig config = quietConfig();
   config.slot = 126;

@@ -16,6 +16,9 @@
 #include "acquisition/module_library.h"
 #include "acquisition/run_state.h"
 #include "config/kelmo_params.h"
+#include "discharge/asymm_audio_control.h"
+#include "discharge/sound_choice.h"
+#include "discharge/virtual_sound.h"
 #include "measure/measurement.h"
 #include "platform/cp1251.h"
 #include "sim/sim_library.h"
@@ -115,10 +118,35 @@ TEST_P(HeadlessSignalTest, SignalStopsTheRunAndKeepsEveryLine) {
   EXPECT_EQ(data.substr(data.size() - 2), "\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignalTest, ::testing::Values(SIGINT, SIGTERM),
+// SIGHUP: the terminal or SSH session that started the run was closed.
+INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const ::testing::TestParamInfo<int>& info) {
-                           return info.param == SIGINT ? std::string("Sigint") : std::string("Sigterm");
+                           switch (info.param) {
+                             case SIGINT: return std::string("Sigint");
+                             case SIGTERM: return std::string("Sigterm");
+                             default: return std::string("Sighup");
+                           }
                          });
+
+// The generator a settings script started reads the parameters at every block: it has
+// ended when the headless run returns, before the parameter object went.
+TEST_F(HeadlessTest, TheDischargeGeneratorEndsBeforeTheParametersGo) {
+  useSim();
+  std::shared_ptr<VirtualSound> sound;
+  setSoundStreamsFactory([&sound] {
+    sound = std::make_shared<VirtualSound>(VirtualSound::Options{});
+    return sound;
+  });
+  setSettingsScriptRunner([](const std::string&) {
+    startAsymmetricDischarge();
+    return true;
+  });
+  EXPECT_EQ(run(0.5), kHeadlessNormalStop) << err;
+  ASSERT_NE(sound, nullptr);
+  EXPECT_TRUE(sound->waitClosed(std::chrono::milliseconds(0)));
+  endAsymmetricDischarge();
+  setSoundStreamsFactory({});
+}
 
 TEST_F(HeadlessTest, AWorkerFailureIsAnotherOutcome) {
   sim::SimConfig config;

@@ -84,8 +84,8 @@ class RunFixture : public ::testing::Test {
     tKELMO_Params& params = kelmo_params();
     params.FileName = dataPath().string();
     params.DATA_QUERY_PERIOD_MS = 100;
-    params.dataBuffersPerPeriod = 10;
-    params.adcRate = 100.0;  // 8032-sample blocks of 80 ms
+    params.dataBuffersPerPeriod = 2;
+    params.adcRate = 100.0;  // 5024-sample blocks of 50.24 ms, well above the 20 ms pause
     params.lowPassFilterK = 1.0;  // the filter state is the last sample: exact volts
     params.airDelay = 20;
     params.airLength = 20;

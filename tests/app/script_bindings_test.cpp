@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/init_module.h"
 #include "acquisition/module_globals.h"
 #include "acquisition/module_library.h"
 #include "acquisition/run_state.h"
@@ -256,6 +257,16 @@ TEST_F(ScriptBindings, FailingInitWritesItsFailureTextTwiceAndTheScriptGoesOn) {
   const std::string failure = "Не удалось обнаружить модуль E-154 в первых 127 виртуальных слотах!";
   EXPECT_EQ(executionLines(run), (std::vector<std::string>{" DLL Version --> OK", " Module Interface --> OK", failure,
                                                            failure, "init failed", "after", "Succesfully Executed"}));
+}
+
+TEST_F(ScriptBindings, WithNoModuleLibraryTheModuleFunctionsReturnFalseWithATextNotAnException) {
+  setModuleLibrary(nullptr);
+  const ScriptRun run = runScriptText(body(
+      "if not pModule_init_e154 then writeLn('init false');\n"
+      "if not pModule_TTL_OUT(1) then writeLn('out false');"));
+  ASSERT_TRUE(run.succeeded) << test::joined(run.pane);
+  EXPECT_EQ(executionLines(run), (std::vector<std::string>{kNoModuleLibrary, kNoModuleLibrary, "init false",
+                                                           kNoModuleLibrary, "out false", "Succesfully Executed"}));
 }
 
 TEST_F(ScriptBindings, InitIsRefusedWhileATestRunIsActive) {

@@ -2,6 +2,7 @@
 // with CR LF, the texts of a run, and the life of the script window around one call.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -13,6 +14,10 @@
 #include "config/kelmo_params.h"
 #include "platform/cp1251.h"
 #include "script_test_support.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace kelmo {
 namespace {
@@ -90,6 +95,36 @@ TEST(ScriptFile, FailuresNameTheFileAndTheReason) {
   }
   EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
+
+#ifndef _WIN32
+// A disk that fills up during a save: the process's file size limit stops the write after
+// the first bytes, as a full file system would. The old settings stay whole.
+TEST(ScriptFile, ASaveThatFailsHalfWayLeavesTheOldFileWhole) {
+  test::TempDir dir;
+  const std::string file = dir.file("kelmo.ini");
+  const std::string old = utf8ToCp1251("begin\r\n  writeLn('старый');\r\nend.\r\n");
+  test::writeBytes(file, old);
+
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+  rlimit previous{};
+  ::getrlimit(RLIMIT_FSIZE, &previous);
+  rlimit limit = previous;
+  limit.rlim_cur = 8;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::string message;
+  try {
+    writeScriptFile(file, Lines(200, "  writeLn('новый');"));
+  } catch (const SettingsFileError& e) {
+    message = e.what();
+  }
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_EQ(message, "Не удалось записать файл \"" + file + "\": File too large");
+  EXPECT_EQ(test::readBytes(file), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+}
+#endif
 
 class ScriptRunTexts : public ::testing::Test {
  protected:

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "acquisition/dll_version.h"
+#include "acquisition/init_module.h"
 #include "acquisition/read_thread.h"
 #include "measure/data_recorder.h"
 #include "run_fixture.h"
@@ -51,7 +53,7 @@ TEST_F(RunTest, NormalRunConsoleLinesAndDataFile) {
 
   // The start, from the module summary's block on.
   const std::vector<std::string> startLines = {
-      "DataStep=8032",
+      "DataStep=5024",
       "Создали поток для потокового чтения",
       "Запустили поток для потокового чтения",
       " Create ReadThread ... OK",
@@ -308,12 +310,12 @@ const FailedStart kFailedStarts[] = {
      [] { return std::string("Не могу создать файл Test.dat для записи собираемых данных!"); }, true},
     {"PeriodOfZero", [](sim::SimConfig&, tKELMO_Params& p) { p.DATA_QUERY_PERIOD_MS = 0; },
      [] { return std::string("Assertion failure: DATA_QUERY_PERIOD_MS > 0.06"); }, true},
-    {"BlockAbove65536",
-     [](sim::SimConfig&, tKELMO_Params& p) {
-       p.DATA_QUERY_PERIOD_MS = 1000;
-       p.dataBuffersPerPeriod = 1;
-     },
-     [] { return std::string("Assertion failure: DataStep <= 65536"); }, true},
+    {"NoBuffersPerPeriod", [](sim::SimConfig&, tKELMO_Params& p) { p.dataBuffersPerPeriod = 0; },
+     [] { return std::string("Число буферов за период dataBuffersPerPeriod должно быть не меньше 1, а задано 0"); },
+     true},
+    {"NegativeBuffersPerPeriod", [](sim::SimConfig&, tKELMO_Params& p) { p.dataBuffersPerPeriod = -3; },
+     [] { return std::string("Число буферов за период dataBuffersPerPeriod должно быть не меньше 1, а задано -3"); },
+     true},
 };
 
 class FailedStartTest : public RunFixture, public ::testing::WithParamInterface<FailedStart> {};
@@ -343,13 +345,117 @@ TEST_P(FailedStartTest, ShowsTheBoxAndEndsTheProgram) {
 INSTANTIATE_TEST_SUITE_P(Starts, FailedStartTest, ::testing::ValuesIn(kFailedStarts),
                          [](const ::testing::TestParamInfo<FailedStart>& info) { return info.param.name; });
 
-TEST_F(RunTest, BlockAbove65536IsLoggedBeforeTheAssertion) {
+TEST_F(RunTest, ALargeValidConfigurationIsCappedAndRuns) {
   kelmo_params().DATA_QUERY_PERIOD_MS = 1000;
-  kelmo_params().dataBuffersPerPeriod = 1;
+  kelmo_params().dataBuffersPerPeriod = 1;  // 100000 samples a period at 100 kHz
   useSim(steadyConfig());
   start();
-  EXPECT_TRUE(consoleHas("DataStep=800032"));
+  EXPECT_TRUE(consoleHas("DataStep=65536"));
+  ASSERT_EQ(getTestState(), TestRunning);
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 2; }));
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  EXPECT_EQ(programEnds, 0);
+  EXPECT_EQ(ThreadErrorCode, ErrTerminated);
+  EXPECT_NEAR(ChannelVolts[0], kLevels[0], 0.001);
+}
+
+// The read thread takes its first block's samples as the filter's starting point: with a
+// slow filter the first conversion already gives the levels, not a climb from zero.
+TEST_F(RunTest, TheFirstConversionIsAlreadySettled) {
+  kelmo_params().lowPassFilterK = 0.0001;
+  ChannelVolts.fill(0.0);
+  useSim(steadyConfig());
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 2; }));
+  std::array<double, 8> first{};
+  lockModule();
+  first = ChannelVolts;
+  unlockModule();
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  for (std::size_t c = 0; c < kLevels.size(); ++c) EXPECT_NEAR(first[c], kLevels[c], 0.001) << c;
+}
+
+// Blocks held back by the module while the other request fills: the stream finds no read
+// pending and loses samples, and the run's report says so after its outcome line.
+TEST_F(RunTest, LostSamplesAreReportedAfterTheOutcomeLine) {
+  sim::SimConfig config = steadyConfig();
+  config.lateFromBlock = 3;
+  config.lateBy = std::chrono::milliseconds(200);  // within the time-out of 1050 ms
+  useSim(config);
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 5; }));
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  const sim::SimModule::Counters counters = library->lastModule()->counters();
+  ASSERT_GT(counters.lostSamples, 0u);
+  const std::size_t outcome = indexOf(kTerminated);
+  ASSERT_LT(outcome + 1, console.size());
+  EXPECT_EQ(console[outcome + 1], "Simulated module: " + std::to_string(counters.lostSamples) +
+                                      " samples lost in " + std::to_string(counters.overruns) + " overruns");
+}
+
+TEST_F(RunTest, NoLossLineWhenNothingWasLost) {
+  useSim(steadyConfig());
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 3; }));
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  ASSERT_EQ(library->lastModule()->counters().lostSamples, 0u);
+  for (const std::string& line : console) EXPECT_EQ(line.rfind("Simulated module", 0), std::string::npos) << line;
+}
+
+// The wall clock is set back an hour during a run (the end of daylight saving time): the
+// read thread goes on converting every period instead of waiting for the old marks.
+TEST_F(RunTest, AClockSetBackKeepsTheVoltsComing) {
+  std::atomic<double> shiftDays{0.0};
+  struct SystemClockAtTheEnd {
+    ~SystemClockAtTheEnd() { setClock({}); }
+  } restore;
+  setClock([&shiftDays] {
+    const double unixDays =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() / 86400.0;
+    return 25569.0 + unixDays - shiftDays.load();
+  });
+  useSim(steadyConfig());
+  start();
+  ASSERT_TRUE(pumpUntil([&] { return enters >= 3; }));
+  shiftDays = 1.0 / 24.0;
+  const std::uint64_t before = library->calls(Operation::ProcessOnePoint);
+  const int entersBefore = enters;
+  ASSERT_TRUE(pumpUntil([&] { return enters >= entersBefore + 5; }));
+  const std::uint64_t after = library->calls(Operation::ProcessOnePoint);
+  escape();
+  ASSERT_TRUE(runUntilIdle());
+  // Eight channels a conversion, about one conversion a period.
+  EXPECT_GE(after - before, 3u * 8u);
+}
+
+TEST_F(RunTest, NoModuleLibraryFailsTheStartWithItsMessage) {
+  setModuleLibrary(nullptr);
+  start();
   EXPECT_EQ(programEnds, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, kNoModuleLibrary);
+  EXPECT_FALSE(consoleHas(" DLL Version --> OK"));
+}
+
+TEST_F(RunTest, ADataFileHeldByAnotherWriterIsNamedInTheConsole) {
+  useSim(steadyConfig());
+  // Another writer holds the file: this process's own claim on it, through a descriptor
+  // of its own.
+  std::string reason;
+  ASSERT_TRUE(openDataFile(dataPath().string(), reason)) << reason;
+  const int other = DataFile;
+  DataFile = -1;
+  start();
+  EXPECT_EQ(programEnds, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Не могу создать файл Test.dat для записи собираемых данных!");
+  EXPECT_TRUE(consoleHas("Файл " + dataPath().string() + ": его уже пишет другая программа"));
+  DataFile = other;
+  closeDataFile();
 }
 
 }  // namespace

@@ -235,15 +235,11 @@ TEST_F(DischargeGenerator, AParameterChangeTakesEffectAtTheNextBlockAtItsOwnPhas
   }
 }
 
-TEST_F(DischargeGenerator, StopEndsTheThreadAtItsNextWakeUp) {
+TEST_F(DischargeGenerator, StopEndsTheThreadWithoutWaitingForTheDevice) {
   start();
   cycles(4);
-  // The thread checks the flag right after its last line of a wake-up: give it the time to
-  // get back to waiting first.
-  std::this_thread::sleep_for(200ms);
   stopAsymmetricDischarge();
-  EXPECT_FALSE(sound_->waitClosed(50ms));  // no wake-up yet: the thread still waits
-  sound_->advance();                       // one block later
+  // No further block completes: the thread's bounded wait sees the flag by itself.
   EXPECT_TRUE(sound_->waitClosed(kPatience));
   const std::size_t after = lines_.size();
   // A closed device completes nothing, and the thread writes nothing more.
@@ -251,7 +247,108 @@ TEST_F(DischargeGenerator, StopEndsTheThreadAtItsNextWakeUp) {
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(lines_.size(), after);
   const SoundCounters counted = sound_->counters();
-  EXPECT_EQ(counted.blocksRecorded, 5u);
+  EXPECT_EQ(counted.blocksRecorded, 4u);
+}
+
+TEST_F(DischargeGenerator, AWakeUpAfterTheStopEndsTheThreadToo) {
+  start();
+  cycles(4);
+  stopAsymmetricDischarge();
+  sound_->advance();
+  EXPECT_TRUE(sound_->waitClosed(kPatience));
+  EXPECT_LE(sound_->counters().blocksRecorded, 5u);
+}
+
+// A device that stops delivering blocks (unplugged, its server restarted): the test simply
+// runs no more cycles. Whatever comes next completes, and the stalled thread ends.
+TEST_F(DischargeGenerator, ADeviceThatStopsDeliveringNeverHoldsUpStopRestartOrExit) {
+  const auto ended = [](const Lines& l) {
+    return std::any_of(l.begin(), l.end(), [](const std::string& t) { return t.rfind("DischargeThread: ", 0) == 0 &&
+                                                                          t.find("blocks synthesized") != std::string::npos; });
+  };
+  const auto stallReported = [](const Lines& l) {
+    return std::any_of(l.begin(), l.end(), [](const std::string& t) {
+      return t.rfind("DischargeThread: the sound device has completed no input block for ", 0) == 0 &&
+             t.find("(virtual); the generator ends") != std::string::npos;
+    });
+  };
+  struct Case {
+    const char* what;
+    void (*act)();
+    bool noticedByItself;
+  };
+  const Case cases[] = {
+      {"nothing: the thread notices the stall", [] {}, true},
+      {"stop", [] { stopAsymmetricDischarge(); }, false},
+      {"stop and a new start", [] { stopAsymmetricDischarge(); }, false},
+      {"program exit", [] { endAsymmetricDischarge(); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::size_t mark = lines_.size();
+    start();
+    cycles(5);
+    std::shared_ptr<VirtualSound> stalled = sound_;
+    c.act();
+    if (std::string(c.what) == "stop and a new start") {
+      start();  // waits for the stalled thread to end, then runs on a new device
+      EXPECT_NE(sound_, stalled);
+      cycles(4);
+      EXPECT_FALSE(sound_->waitClosed(0ms));
+    }
+    EXPECT_TRUE(stalled->waitClosed(kPatience));
+    const Lines all = lines_.waitUntil([&](const Lines& l) { return ended(Lines(l.begin() + static_cast<std::ptrdiff_t>(mark), l.end())); });
+    const Lines mine(all.begin() + static_cast<std::ptrdiff_t>(mark), all.end());
+    EXPECT_TRUE(ended(mine));
+    EXPECT_EQ(stallReported(mine), c.noticedByItself);
+    stopAndWaitClosed();
+    endAsymmetricDischarge();
+  }
+}
+
+// One line at the end of a run: blocks synthesized, written, late, dropped, underruns seen.
+TEST_F(DischargeGenerator, TheRunEndsWithOneSummaryLine) {
+  struct Case {
+    const char* what;
+    int stalls;
+    const char* counts;
+  };
+  const Case cases[] = {
+      // The opening wake-up and six cycles synthesize seven blocks; writing trails by three.
+      {"a clean run", 0, "7 blocks synthesized, 4 written, 0 late, 0 dropped, 0 underruns seen"},
+      // The thread held while two more blocks complete: two blocks miss their turn on a
+      // device that ran dry twice.
+      {"a run with a stall", 1, "7 blocks synthesized, 2 written, 0 late, 2 dropped, 2 underruns seen"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::size_t mark = lines_.size();
+    start();
+    if (c.stalls == 0) {
+      cycles(6);
+    } else {
+      cycles(3);
+      lines_.hold();
+      const std::size_t before = lines_.size();
+      sound_->advance();
+      lines_.waitFor(before + 1);
+      sound_->advance(2);
+      lines_.release();
+      lines_.waitUntil([](const Lines& l) { return l.size() >= 2 && l[l.size() - 2] == "out" && l.back() == "3"; });
+    }
+    stopAsymmetricDischarge();
+    ASSERT_TRUE(sound_->waitClosed(kPatience));
+    const Lines all = lines_.all();
+    const Lines mine(all.begin() + static_cast<std::ptrdiff_t>(mark), all.end());
+    const auto summaries = std::count_if(mine.begin(), mine.end(), [](const std::string& l) {
+      return l.rfind("DischargeThread: ", 0) == 0 && l.find("blocks synthesized") != std::string::npos;
+    });
+    EXPECT_EQ(summaries, 1);
+    const std::string last = mine.back();
+    const std::string prefix = std::string("DischargeThread: ") + c.counts + "; first input block after ";
+    EXPECT_EQ(last.substr(0, prefix.size()), prefix) << last;
+    EXPECT_EQ(last.substr(last.size() - 3), " ms") << last;
+  }
 }
 
 TEST_F(DischargeGenerator, StartAfterStopWaitsForTheOldThreadAndBeginsAFreshRun) {

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "discharge/asymm_audio_control.h"
 #include "discharge/portaudio_sound.h"
 #include "discharge/sound_choice.h"
+#include "platform/debug_output.h"
 #include "captured_stderr.h"
 
 // The sound server's client library hands data between its threads through shared memory
@@ -128,6 +130,8 @@ class PrivatePulseServer {
   }
   const std::string& failure() const { return failure_; }
   const fs::path& dir() const { return dir_; }
+  // The server goes away, as when the operator's sound server is restarted.
+  void kill() { server_.reset(); }
 
  private:
   fs::path dir_;
@@ -336,6 +340,117 @@ TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWid
   ::testing::Test::RecordProperty("slips", static_cast<int>(c.slips));
   ::testing::Test::RecordProperty("disturbances", static_cast<int>(c.disturbances.size()));
   ::testing::Test::RecordProperty("outputUnderruns", static_cast<int>(counted.outputUnderruns));
+}
+
+// The debug output collected for a test.
+class DebugText {
+ public:
+  DebugText() {
+    captureDebugOutput([this](const std::string& line) {
+      std::lock_guard lock(mutex_);
+      lines_.push_back(line);
+    });
+  }
+  ~DebugText() { captureDebugOutput({}); }
+  std::vector<std::string> lines() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+  // The first line that begins with `start` and holds `part`, or "".
+  std::string find(const std::string& start, const std::string& part = {}) {
+    for (const std::string& l : lines()) {
+      if (l.rfind(start, 0) == 0 && l.find(part) != std::string::npos) return l;
+    }
+    return {};
+  }
+  std::string summary() { return find("DischargeThread: ", " blocks synthesized, "); }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+// The Linux default: the sound server's own client library, which plays every frame
+// written exactly where it belongs.
+TEST(PulseAudioEndToEnd, TheDefaultDevicePlaysThePatternWithoutASlip) {
+  PrivatePulseServer server;
+  if (!server.failure().empty()) GTEST_SKIP() << "PulseAudio cannot run here: " << server.failure();
+  ::unsetenv("KELMO_SOUND");
+  createGlobalParams();
+  tKELMO_Params& p = kelmo_params();
+  p.dischargeTimemS = 50;
+  p.dischargeURel = 0.5;
+  p.afterDischargePauseMs = 5;
+  p.chargeTimemS = 1;
+  p.chargeURel = -0.25;
+  p.afterChargePauseMs = 5;
+
+  const fs::path recording = server.dir() / "monitor.raw";
+  Child parec({"parec", "-d", "rig.monitor", "--format=s16le", "--rate=44100", "--channels=2", "--raw"},
+              recording);
+  ASSERT_TRUE(parec.running()) << "parec does not start";
+  DebugText debug;
+  const char* secondsText = std::getenv("KELMO_E2E_SECONDS");
+  const int seconds = secondsText ? std::max(1, std::atoi(secondsText)) : 4;
+  std::string noise;
+  {
+    CapturedStderr captured(server.dir() / "stderr.txt");
+    startAsymmetricDischarge();
+    std::this_thread::sleep_for(std::chrono::seconds(1 + seconds));
+    endAsymmetricDischarge();
+    noise = captured.text();
+  }
+  std::this_thread::sleep_for(300ms);
+  parec.end();
+  destroyGlobalParams();
+  EXPECT_EQ(noise, "");
+  const std::string summary = debug.summary();
+  EXPECT_NE(summary, "");
+  if (summary.empty() || ::testing::Test::HasFailure()) {
+    for (const std::string& l : debug.lines()) std::cout << "debug: " << l << "\n";
+  }
+
+  std::ifstream in(recording, std::ios::binary);
+  std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+  std::vector<std::int16_t> samples(bytes.size() / 2);
+  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  const Comparison c = compare(samples, Pattern{2205, 220, 44, 220, 16384, -8192});
+  std::cout << "recorded " << samples.size() / 2 << " frames: " << c.intactPeriods << " periods intact ("
+            << c.exactPeriods << " exact), " << c.slips << " slips, " << c.disturbances.size()
+            << " disturbances; " << summary << "\n";
+  for (const std::string& d : c.disturbances) std::cout << "disturbance at " << d << "\n";
+  // Frames are never added or lost inside what was written: a busy machine may leave a
+  // gap (a disturbance, counted as an underrun), never a slip.
+  EXPECT_EQ(c.slips, 0u);
+  EXPECT_EQ(c.foreignSamples, 0u);
+  EXPECT_GE(c.intactPeriods, 10u);
+}
+
+// The server goes away while the generator plays: the generator notices, says so and ends
+// by itself; a new start then fails with the reason instead of hanging.
+TEST(PulseAudioEndToEnd, AServerThatGoesAwayEndsTheGeneratorAndTheNextStartFailsWithTheReason) {
+  PrivatePulseServer server;
+  if (!server.failure().empty()) GTEST_SKIP() << "PulseAudio cannot run here: " << server.failure();
+  createGlobalParams();
+  DebugText debug;
+  setSoundStreamsFactory([] { return soundStreamsFor("pulse"); });
+  startAsymmetricDischarge();
+  std::this_thread::sleep_for(1s);
+  server.kill();
+  // The thread ends by itself; the test only waits for its summary line.
+  for (int i = 0; i < 200 && debug.summary().empty(); ++i) std::this_thread::sleep_for(50ms);
+  EXPECT_NE(debug.summary(), "");
+  EXPECT_NE(debug.find("DischargeThread: the sound device has completed no input block for "), "");
+  std::string message;
+  try {
+    startAsymmetricDischarge();
+  } catch (const std::runtime_error& e) {
+    message = e.what();
+  }
+  EXPECT_EQ(message.rfind("Не удалось открыть звуковое устройство \"PulseAudio\": ", 0), 0u) << message;
+  endAsymmetricDischarge();
+  setSoundStreamsFactory({});
+  destroyGlobalParams();
 }
 
 }  // namespace

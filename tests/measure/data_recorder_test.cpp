@@ -27,6 +27,11 @@ std::string fileBytes(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+bool openFile(const std::string& fileName) {
+  std::string reason;
+  return openDataFile(fileName, reason);
+}
+
 class DataRecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,7 +86,7 @@ TEST_F(DataRecorderTest, HeaderAndDataLineForms) {
 }
 
 TEST_F(DataRecorderTest, HoldsSevenHundredCharactersForThirtySeconds) {
-  ASSERT_TRUE(openDataFile(file("d.dat").string()));
+  ASSERT_TRUE(openFile(file("d.dat").string()));
   DataRecorder recorder;
   recorder.begin();
   const std::string header = headerLine(clockNow_);
@@ -109,7 +114,7 @@ TEST_F(DataRecorderTest, HoldsSevenHundredCharactersForThirtySeconds) {
 }
 
 TEST_F(DataRecorderTest, ForceWritesWhateverIsHeld) {
-  ASSERT_TRUE(openDataFile(file("d.dat").string()));
+  ASSERT_TRUE(openFile(file("d.dat").string()));
   DataRecorder recorder;
   recorder.begin();
   recorder.append("a\r\n");
@@ -119,7 +124,7 @@ TEST_F(DataRecorderTest, ForceWritesWhateverIsHeld) {
 }
 
 TEST_F(DataRecorderTest, AFailedWriteDropsTheText) {
-  ASSERT_TRUE(openDataFile("/dev/full"));
+  ASSERT_TRUE(openFile("/dev/full"));
   DataRecorder recorder;
   recorder.begin();
   EXPECT_FALSE(recorder.writeOut(true));
@@ -132,20 +137,20 @@ TEST_F(DataRecorderTest, ExistingFileIsAppendedToAndAMissingOneCreated) {
     std::ofstream out(file("old.dat"), std::ios::binary);
     out << "earlier run\r\n";
   }
-  ASSERT_TRUE(openDataFile(file("old.dat").string()));
+  ASSERT_TRUE(openFile(file("old.dat").string()));
   ASSERT_TRUE(seekDataFileEnd());
   ASSERT_TRUE(writeDataFile("next\r\n"));
   closeDataFile();
   EXPECT_EQ(fileBytes(file("old.dat")), "earlier run\r\nnext\r\n");
   EXPECT_EQ(DataFile, -1);
 
-  ASSERT_TRUE(openDataFile(file("new.dat").string()));
+  ASSERT_TRUE(openFile(file("new.dat").string()));
   ASSERT_TRUE(seekDataFileEnd());
   closeDataFile();
   EXPECT_TRUE(fs::exists(file("new.dat")));
   EXPECT_EQ(fs::file_size(file("new.dat")), 0u);
 
-  EXPECT_FALSE(openDataFile((file("missing_dir") / "x.dat").string()));
+  EXPECT_FALSE(openFile((file("missing_dir") / "x.dat").string()));
   EXPECT_EQ(DataFile, -1);
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "acquisition/e154_interface.h"
+#include "app/module_library_choice.h"
 #include "platform/auto_reset_event.h"
 #include "sim/sim_library.h"
 
@@ -314,7 +315,7 @@ TEST(ModuleLibraryChoice, OnWindowsTheChoiceIsALibraryFileTheVendorsByDefault) {
   for (const Case& c : cases) {
     setEnvironment("KELMO_MODULE_LIBRARY", c.choice);
     std::string error;
-    const std::shared_ptr<ModuleLibrary> library = sim::chooseModuleLibraryFromEnvironment(error);
+    const std::shared_ptr<ModuleLibrary> library = chooseModuleLibraryFromEnvironment(error);
     EXPECT_EQ(library != nullptr, c.loads) << c.choice << ": " << error;
     if (c.loads) {
       ASSERT_NE(library, nullptr);

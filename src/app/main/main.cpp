@@ -7,15 +7,19 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "app/module_library_choice.h"
+#include "app/report/report_command.h"
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/console_text.h"
 #include "platform/program_environment.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
 
+#include "app/review/report_plot.h"
+#include "app/review/review_window.h"
 #include "app/window/script_window_install.h"
 #include "app/window/windowed_program.h"
 #endif
@@ -38,8 +42,20 @@ void printUsage(std::FILE* out) {
                           "  --headless [--duration SECONDS]  run one test run without a window, console\n"
                           "                                   lines on standard output; it stops after\n"
                           "                                   SECONDS or at Ctrl-C\n"
+                          "  --review FILE                    show the runs of a data file in the review\n"
+                          "                                   window (F5 in the main window does the same\n"
+                          "                                   for the current data file)\n"
                           "  --help                           show this help and exit\n"
-                          "  --version                        show the version and exit\n");
+                          "  --version                        show the version and exit\n"
+                          "\n"
+                          "Usage: kelmo report FILE [--run N] [--stats] [--csv OUT] [--plot OUT]\n"
+                          "Summarises the runs of a data file without a window.\n"
+                          "  --run N      only run N (1 is the first, -1 the last)\n"
+                          "  --stats      minimum, maximum, mean and last value of each quantity\n"
+                          "  --csv OUT    the run(s) as CSV (UTF-8, '.' decimals); - for standard output\n"
+                          "  --plot OUT   the six charts of the run (default: the last) as .png, .svg or .pdf\n"
+                          "Exit codes: 0 done, 1 the file has malformed lines (listed on standard error,\n"
+                          "the outputs are still written), 2 bad usage or an unreadable file.\n");
 }
 
 int usageError(const std::string& message) {
@@ -60,6 +76,7 @@ struct CommandLine {
   bool headless = false;
   std::optional<double> duration;
   std::optional<std::string> runScript;
+  std::optional<std::string> review;
   std::vector<std::string> unknown;
   std::string error;
 };
@@ -91,6 +108,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         break;
       }
       line.runScript = std::string(args[++i]);
+    } else if (arg == "--review") {
+      if (i + 1 == args.size()) {
+        line.error = "--review needs a data file";
+        break;
+      }
+      line.review = std::string(args[++i]);
     } else {
       line.unknown.emplace_back(arg);
     }
@@ -104,7 +127,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const CommandLine line = parseCommandLine(kelmo::programArguments(argc, argv));
+  // Read once as UTF-16 on Windows: file names may be Russian.
+  const std::vector<std::string> arguments = kelmo::programArguments(argc, argv);
+  if (!arguments.empty() && arguments.front() == "report") {
+#ifdef KELMO_WITH_QT
+    kelmo::installReportPlot();
+#endif
+    return kelmo::reportCommand({arguments.begin() + 1, arguments.end()});
+  }
+  const CommandLine line = parseCommandLine(arguments);
   if (line.help) {
     printUsage(stdout);
     return 0;
@@ -115,10 +146,15 @@ int main(int argc, char** argv) {
   }
   if (!line.error.empty()) return usageError(line.error);
 
+  // Before any settings script: a script may initialise the module.
+  if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
+
   if (line.runScript) {
     if (line.headless || !line.unknown.empty()) return usageError("--run-script takes no other options");
     return kelmo::runScriptCommand(*line.runScript);
   }
+
+  if (line.review && (line.headless || line.runScript)) return usageError("--review takes no other options");
 
   if (line.headless) {
     if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
@@ -136,9 +172,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const CommandLine rest = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
+  if (line.review) return kelmo::runReviewWindow(*line.review);
   kelmo::installScriptWindow();
+  kelmo::installReviewWindow();
   return kelmo::runWindowedProgram(app);
 #else
+  if (line.review) return usageError("--review needs the window, and this build has none; try 'kelmo report'");
   return usageError("this build has no window; use --headless");
 #endif
 }

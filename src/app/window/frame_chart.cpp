@@ -24,12 +24,13 @@ QFont pixelFont(int pixels, bool bold = false) {
   return font;
 }
 
-// A box that shows text from the program: never reached with Tab.
+// A box that shows text from the program. It takes the focus only by Tab (to copy its text):
+// a click must not take the keys F9 and Esc away from the window.
 QLineEdit* makeTextBox(QWidget* parent, const char* name) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(QString::fromLatin1(name));
   box->setReadOnly(true);
-  box->setFocusPolicy(Qt::ClickFocus);
+  box->setFocusPolicy(Qt::TabFocus);
   return box;
 }
 
@@ -128,12 +129,25 @@ void TFrameChart::prepareChart(std::int32_t index, std::int32_t seconds) {
 void TFrameChart::addValue(double time, double value) {
   Series1_->addData(time, value);
   dropOldestPoints(pointsToDrop(time));
-  EditValue_->setText(QString::fromStdString(formatText("%9.5f", {value})));
-  EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
-  if (!Series1_->data()->isEmpty()) {
-    Series1_->rescaleAxes();
-    Chart1_->replot(QCustomPlot::rpQueuedReplot);
+  const QString text = QString::fromStdString(formatText("%9.5f", {value}));
+  // Laying out a box's text costs more than comparing it.
+  if (text != EditValue_->text()) {
+    EditValue_->setText(text);
+    EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
+  if (!Series1_->data()->isEmpty()) {
+    stale_ = true;
+    Chart1_->update();  // asks the window for a paint, at which it replots
+  }
+}
+
+bool TFrameChart::replotIfStale() {
+  if (!stale_) return false;
+  stale_ = false;
+  if (Series1_->data()->isEmpty()) return false;
+  Series1_->rescaleAxes();
+  Chart1_->replot(QCustomPlot::rpQueuedRefresh);
+  return true;
 }
 
 int TFrameChart::pointsToDrop(double time) const {

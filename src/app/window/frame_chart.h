@@ -23,8 +23,12 @@ class TFrameChart : public QFrame {
   // the period clock. Points already on the chart stay.
   void prepareChart(std::int32_t index, std::int32_t seconds);
   // One point: time as a date-time (days), value; drops the points that fall out of the
-  // window or above the point limit, and shows the value.
+  // window or above the point limit, and shows the value. The chart itself is redrawn by
+  // replotIfStale, which the window calls at its display pace.
   void addValue(double time, double value);
+  // Fits the axes to the points and renders the chart, when points came since the last time.
+  // Returns whether it rendered.
+  bool replotIfStale();
 
   double rangeDays() const { return rangeDays_; }
   std::int32_t maxPoints() const { return maxPoints_; }
@@ -48,6 +52,7 @@ class TFrameChart : public QFrame {
   double rangeDays_ = 0.0;
   std::int32_t maxPoints_ = 0;
   std::int32_t channelNo_ = 0;
+  bool stale_ = false;
 
   QLabel* LabelValue_ = nullptr;
   QLineEdit* EditValue_ = nullptr;

@@ -17,6 +17,9 @@ TframeDI::TframeDI(QWidget* parent)
   EditDI_->setText(QStringLiteral("EditDI"));
   // The main window paints the input state as the box's background.
   EditDI_->setAutoFillBackground(true);
+  // Tab only: a click must not take the keys F9 and Esc away from the window.
+  DI_->setFocusPolicy(Qt::TabFocus);
+  EditDI_->setFocusPolicy(Qt::TabFocus);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
@@ -19,12 +20,13 @@
 
 #include "acquisition/run_state.h"
 #include "app/test_run.h"
+#include "app/window/data_file_review_hook.h"
 #include "app/window/frame_chart.h"
 #include "app/window/frame_di.h"
 #include "app/window/log_line_event.h"
 #include "app/window/numeric_field.h"
 #include "app/window/settings_editor_hook.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "config/kelmo_params.h"
 #include "measure/measurement.h"
 #include "platform/date_time.h"
@@ -78,10 +80,19 @@ QString consoleText(const std::string& line) {
   return text;
 }
 
+// A new palette makes the box resolve its style again: only when the colour changes.
 void paintInput(QLineEdit* box, bool on) {
+  const QColor& colour = on ? kInputOn : kInputOff;
+  if (box->palette().color(QPalette::Base) == colour) return;
   QPalette palette = box->palette();
-  palette.setColor(QPalette::Base, on ? kInputOn : kInputOff);
+  palette.setColor(QPalette::Base, colour);
   box->setPalette(palette);
+}
+
+void setTextIfChanged(QLineEdit* box, const QString& text) {
+  if (box->text() == text) return;
+  box->setText(text);
+  box->setCursorPosition(0);  // the name and the leading digits matter most
 }
 
 }  // namespace
@@ -105,6 +116,10 @@ TmainForm::TmainForm(RunControl runControl, QWidget* parent)
   setWindowTitle(QStringLiteral("%1 %2").arg(QLatin1String(kProgramName), QLatin1String(kVersionText)));
   buildLayout();
   resize(1024, 700);
+  displayTimer_ = new QTimer(this);
+  displayTimer_->setSingleShot(true);
+  displayTimer_->setTimerType(Qt::PreciseTimer);
+  connect(displayTimer_, &QTimer::timeout, this, &TmainForm::displayNow);
   registerMainWindow(this, std::this_thread::get_id());
 }
 
@@ -141,6 +156,8 @@ QWidget* TmainForm::buildLeftColumn() {
 
   buttonNastrojjka_ = new QPushButton(QStringLiteral("F3 - настройка"), column);
   buttonNastrojjka_->setObjectName(QStringLiteral("buttonNastrojjka"));
+  // Tab only: after a click the window's keys still count (F3 does what the click does).
+  buttonNastrojjka_->setFocusPolicy(Qt::TabFocus);
   connect(buttonNastrojjka_, &QPushButton::clicked, this, [this] { guarded([this] { buttonNastrojjkaClick(); }); });
 
   editAirDelay_ = new NumericField(kAirFieldMinimum, kAirFieldShown, column);
@@ -247,6 +264,9 @@ void TmainForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       case Qt::Key_F3:
         buttonNastrojjka_->click();
         break;
+      case Qt::Key_F5:
+        if (getTestState() == TestIdle) openDataFileReview(this, kelmo_params().FileName);
+        break;
       default:
         break;
     }
@@ -308,6 +328,8 @@ void TmainForm::buttonDataNotificationRecieverKeyDown(int key) {
     refreshFromMeasurement();
   } else if (key == Qt::Key_Escape) {
     runControl_.joinTestRun();
+    // The run's last values are on the screen at once, not at the next display tick.
+    displayNow();
   }
 }
 
@@ -317,9 +339,7 @@ void TmainForm::refreshFromMeasurement() {
     charts_[static_cast<std::size_t>(k)]->addValue(now(), m.values[static_cast<std::size_t>(k)]);
   }
   const auto extra = [this](int k, const std::string& prefix, double v) {
-    QLineEdit* box = charts_[static_cast<std::size_t>(k)]->EditK1();
-    box->setText(QString::fromStdString(prefix + formatGeneral(v)));
-    box->setCursorPosition(0);  // the name and the leading digits matter most
+    setTextIfChanged(charts_[static_cast<std::size_t>(k)]->EditK1(), QString::fromStdString(prefix + formatGeneral(v)));
   };
   extra(1, "R=", m.R);
   extra(2, ".-Ur=", m.values[2] - m.values[0]);
@@ -335,6 +355,7 @@ void TmainForm::refreshFromMeasurement() {
 }
 
 bool TmainForm::event(QEvent* e) {
+  if (e->type() == QEvent::UpdateRequest && !paintRequested()) return true;
   if (e->type() == LogLineEvent::kType) {
     pendingLogLines_.fetch_sub(1);
     guarded([&] { WMLogMsg(static_cast<const LogLineEvent&>(*e)); });
@@ -344,6 +365,34 @@ bool TmainForm::event(QEvent* e) {
 }
 
 void TmainForm::WMLogMsg(const LogLineEvent& e) { logMsg(e.line()); }
+
+// ---- painting -------------------------------------------------------------------------------
+
+// Every change of a control asks the window to paint (the toolkit merges the asks until the
+// paint); here the window decides when. A paint it holds back stays pending, with every
+// region changed meanwhile, until the display timer paints it.
+bool TmainForm::paintRequested() {
+  const auto now = std::chrono::steady_clock::now();
+  const auto since = now - lastPaint_;
+  if (!paintAtOnce_ && since < kDisplayInterval) {
+    if (!displayTimer_->isActive()) {
+      displayTimer_->start(std::chrono::ceil<std::chrono::milliseconds>(kDisplayInterval - since));
+    }
+    return false;
+  }
+  paintAtOnce_ = false;
+  lastPaint_ = now;
+  // The charts render their new points now, so that this paint shows them.
+  for (TFrameChart* chart : charts_) chart->replotIfStale();
+  return true;
+}
+
+void TmainForm::displayNow() {
+  displayTimer_->stop();
+  paintAtOnce_ = true;
+  QEvent request(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(this, &request);
+}
 
 // ---- the console and the port of the worker threads ------------------------------------
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -15,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QFrame;
+class QTimer;
 
 namespace kelmo {
 
@@ -37,6 +39,10 @@ class TmainForm : public QWidget, public MainWindowPort {
   static constexpr int kChartCount = 6;
   // Unhandled log lines above which a post is refused (then the line goes to the error file).
   static constexpr int kDefaultPendingLogLimit = 10000;
+  // The window paints at most 25 times a second, whatever the measurement period: a screen
+  // shows no more than that to an operator reading numbers, and painting is the window's
+  // main cost. Notifications in between change the data; the next paint shows them all.
+  static constexpr std::chrono::milliseconds kDisplayInterval{40};
 
   explicit TmainForm(RunControl runControl = testRunControl(), QWidget* parent = nullptr);
   ~TmainForm() override;
@@ -77,6 +83,11 @@ class TmainForm : public QWidget, public MainWindowPort {
   void refreshFromMeasurement();
   void WMLogMsg(const LogLineEvent& e);
 
+  // Painting at the display pace: a paint request within kDisplayInterval of the last paint
+  // waits for the display timer; displayNow paints what is pending at once.
+  bool paintRequested();
+  void displayNow();
+
   // Runs an event handler; an error leaving it is shown in a box and the program goes on.
   template <class Handler>
   void guarded(Handler&& handler);
@@ -98,6 +109,10 @@ class TmainForm : public QWidget, public MainWindowPort {
   QPushButton* buttonDataNotificationReciever_ = nullptr;
   std::array<TFrameChart*, kChartCount> charts_{};
   std::vector<QLineEdit*> DIEdits_;
+
+  QTimer* displayTimer_ = nullptr;
+  std::chrono::steady_clock::time_point lastPaint_{};
+  bool paintAtOnce_ = false;
 };
 
 }  // namespace kelmo

@@ -3,7 +3,8 @@
 
 namespace kelmo {
 
-// Installs the Qt message box as the handler of showMessageBox.
+// Installs the Qt message box and input box as the handlers of showMessageBox and
+// showInputBox.
 void installDialogMessageBoxes();
 
 }  // namespace kelmo

@@ -22,8 +22,10 @@ NumericField::NumericField(double minimum, double shown, QWidget* parent)
   setValidator(new QRegularExpressionValidator(
       QRegularExpression(QStringLiteral("\\d{0,10}(%1\\d{0,6})?").arg(separator)), this));
   setValue(shown);
-  // Leaving the field shows the number that counts.
-  connect(this, &QLineEdit::editingFinished, this, [this] { setValue(value()); });
+  // Leaving the field after typing shows the number that counts.
+  connect(this, &QLineEdit::editingFinished, this, [this] {
+    if (isModified()) setValue(value());
+  });
 }
 
 double NumericField::value() const {
@@ -32,13 +34,13 @@ double NumericField::value() const {
   // from_chars reads the point whatever the process locale says.
   double v = minimum_;
   if (std::from_chars(digits.data(), digits.data() + digits.size(), v).ec != std::errc()) {
-    v = minimum_;
+    return minimum_;
   }
-  return std::clamp(v, minimum_, kLargest);
+  // The minimum binds the operator, not the program: a value set by the program (the valve's
+  // current timing, which may be 0) is confirmed as it is.
+  return std::min(isModified() ? std::max(v, minimum_) : v, kLargest);
 }
 
-void NumericField::setValue(double v) {
-  setText(QString::fromStdString(formatGeneral(std::clamp(v, minimum_, kLargest))));
-}
+void NumericField::setValue(double v) { setText(QString::fromStdString(formatGeneral(std::min(v, kLargest)))); }
 
 }  // namespace kelmo

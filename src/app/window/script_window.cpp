@@ -1,17 +1,23 @@
 #include "app/window/script_window.h"
 
 #include <QColor>
+#include <QEventLoop>
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <Qsci/qscilexerpascal.h>
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
 #include <iterator>
+#include <thread>
 
 #include "app/settings_file.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "platform/message_box.h"
 
 namespace kelmo {
@@ -106,10 +112,55 @@ std::vector<std::string> TfmScripter::editorLines() const {
 }
 
 bool TfmScripter::compileAndRun() {
+  if (running_) return false;  // F9 while the script runs: it is already running
   memo1_->markerDeleteAll(kErrorMarker);
-  const bool ok = runner_.compileAndRun(joinScriptLines(editorLines()));
-  if (!ok && runner_.firstCompileError()) showFirstCompileError();
-  return ok;
+  if (!runner_.compile(joinScriptLines(editorLines()))) {
+    if (runner_.firstCompileError()) showFirstCompileError();
+    return false;
+  }
+  return executeWhileResponsive();
+}
+
+// The engine is used by one thread at a time: compiled here, executed on the worker, and
+// read here again after the join. The script's natives reach this window only through
+// writeLn and showMessage, which hand over to this thread; the parameters and the module
+// they touch are shared with the test run's threads anyway (the module under ModuleLock).
+bool TfmScripter::executeWhileResponsive() {
+  running_ = true;
+  QEventLoop loop;
+  QTimer noticeTimer;
+  noticeTimer.setSingleShot(true);
+  connect(&noticeTimer, &QTimer::timeout, this, [this] {
+    if (!isVisible()) showRunningNotice();
+  });
+  noticeTimer.start(kRunningNoticeAfterMs);
+  std::thread worker([this, &loop] {
+    runner_.execute();
+    // Queued after everything the script wrote, so the pane is complete when the loop ends.
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+  noticeTimer.stop();
+  delete std::exchange(runningNotice_, nullptr);
+  running_ = false;
+  return runner_.runSucceeded();
+}
+
+void TfmScripter::showRunningNotice() {
+  runningNotice_ = new QDialog(this);
+  runningNotice_->setObjectName(QStringLiteral("runningNotice"));
+  runningNotice_->setWindowTitle(QString::fromLatin1(kProgramName));
+  auto* text = new QLabel(
+      fromUtf8("Выполняется скрипт " + fileName_ + "\nEsc или Ctrl+Break - остановить"), runningNotice_);
+  auto* stop = new QPushButton(QStringLiteral("Остановить"), runningNotice_);
+  connect(stop, &QPushButton::clicked, this, [this] { runner_.requestStop(); });
+  auto* column = new QVBoxLayout(runningNotice_);
+  column->addWidget(text);
+  column->addWidget(stop);
+  runningNotice_->installEventFilter(this);
+  stop->installEventFilter(this);
+  runningNotice_->show();
 }
 
 void TfmScripter::showFirstCompileError() {
@@ -136,7 +187,25 @@ void TfmScripter::writeLn(const std::string& text) { addOutput(text); }
 void TfmScripter::clearOutput() { Memo2_->clear(); }
 
 void TfmScripter::addOutput(const std::string& entry) {
+  if (QThread::currentThread() == thread()) {
+    appendToPane(entry);
+  } else {
+    QMetaObject::invokeMethod(this, [this, entry] { appendToPane(entry); }, Qt::QueuedConnection);
+  }
+}
+
+void TfmScripter::appendToPane(const std::string& entry) {
   for (const std::string& line : paneLines(entry)) Memo2_->appendPlainText(fromUtf8(line));
+}
+
+void TfmScripter::showScriptMessage(const std::string& text) {
+  if (QThread::currentThread() == thread()) {
+    ScriptOutput::showScriptMessage(text);
+  } else {
+    // The script waits for the box to close, as it would on this thread.
+    QMetaObject::invokeMethod(this, [this, text] { ScriptOutput::showScriptMessage(text); },
+                              Qt::BlockingQueuedConnection);
+  }
 }
 
 void TfmScripter::saveFile() {
@@ -154,7 +223,16 @@ void TfmScripter::saveFromKeyboard() {
   writeLn(fileName_ + " saved");
 }
 
+// Esc, or Break with Ctrl as Windows users know it (Qt reports it as Pause or Cancel).
+bool TfmScripter::isStopKey(const QKeyEvent& e) const {
+  return e.key() == Qt::Key_Escape || e.key() == Qt::Key_Pause || e.key() == Qt::Key_Cancel;
+}
+
 bool TfmScripter::FormKeyDown(const QKeyEvent& e) {
+  if (running_ && isStopKey(e)) {
+    runner_.requestStop();
+    return true;
+  }
   const Qt::KeyboardModifiers mods = e.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const int key = windowsKeyCode(e.key());
   if (key == kKeyF9 && mods == Qt::NoModifier) {
@@ -170,7 +248,9 @@ bool TfmScripter::FormKeyDown(const QKeyEvent& e) {
 }
 
 bool TfmScripter::eventFilter(QObject* watched, QEvent* e) {
-  if ((watched == memo1_ || watched == Memo2_) && e->type() == QEvent::KeyPress) {
+  const bool ours = watched == memo1_ || watched == Memo2_ ||
+                    (runningNotice_ != nullptr && (watched == runningNotice_ || watched->parent() == runningNotice_));
+  if (ours && e->type() == QEvent::KeyPress) {
     // Every other key goes on to the editor as usual. The keys acted on stop here: the
     // editors have no use for them, and passed on they would come back to the window.
     if (FormKeyDown(static_cast<const QKeyEvent&>(*e))) return true;
@@ -189,6 +269,11 @@ void TfmScripter::keyPressEvent(QKeyEvent* e) {
 }
 
 void TfmScripter::reject() {
+  // Closing while the script runs stops it; the window closes when asked again.
+  if (running_) {
+    runner_.requestStop();
+    return;
+  }
   if (FormCloseQuery()) QDialog::reject();
 }
 

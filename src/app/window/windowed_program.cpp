@@ -6,7 +6,7 @@
 #include "app/test_run.h"
 #include "app/window/main_form.h"
 #include "app/window/message_box_dialog.h"
-#include "app/window/version.h"
+#include "app/version.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
 

@@ -100,7 +100,7 @@ TEST_F(KeysTest, F9PreparesTheWindowBeforeTheRunStarts) {
   EXPECT_DOUBLE_EQ(NextVoltsTime.load(), 46000.25);
   EXPECT_EQ(control<QPlainTextEdit>("MemoConsole")->toPlainText(), "");
   EXPECT_EQ(control<QLineEdit>("editAirDelay")->text(), "250");
-  EXPECT_EQ(control<QLineEdit>("editAirLength")->text(), "10") << "the field's minimum";
+  EXPECT_EQ(control<QLineEdit>("editAirLength")->text(), "0") << "the value the valve uses, below the minimum";
   EXPECT_EQ(kelmo_params().airLength, 0) << "showing is not storing";
 
   // Indicators found by name whatever the case; a third input has none.
@@ -207,6 +207,63 @@ TEST_F(KeysTest, EnterBeforeTheFirstF9StoresTheShownHundred) {
   press(control("editAirDelay"), Qt::Key_Return);
   EXPECT_EQ(kelmo_params().airDelay, 100);
   EXPECT_EQ(starts, 0);
+}
+
+TEST_F(KeysTest, AirFieldsShowTheValveTimingAsItIsAndEnterKeepsIt) {
+  // The minimum binds what the operator types, not what F9 shows.
+  struct Case {
+    int current;
+    const char* typed;  // nullptr: Enter on the value F9 showed
+    const char* shown;
+    int stored;
+  };
+  const Case cases[] = {
+      {0, nullptr, "0", 0},
+      {3, nullptr, "3", 3},
+      {250, nullptr, "250", 250},
+      {0, "5", "10", 10},
+      {0, "40", "40", 40},
+  };
+  for (const Case& c : cases) {
+    setTestState(TestIdle);
+    kelmo_params().airDelay = c.current;
+    kelmo_params().airLength = c.current;
+    press(control("MemoConsole"), Qt::Key_F9);
+    auto* field = control<QLineEdit>("editAirLength");
+    EXPECT_EQ(field->text().toStdString(), std::to_string(c.current));
+    EXPECT_EQ(control<QLineEdit>("editAirDelay")->text().toStdString(), std::to_string(c.current));
+    kelmo_params().airLength = -1;
+    field->setFocus();
+    if (c.typed != nullptr) {
+      field->selectAll();
+      QTest::keyClicks(field, c.typed);
+    }
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(kelmo_params().airLength, c.stored) << c.current << " " << (c.typed ? c.typed : "-");
+    EXPECT_EQ(field->text().toStdString(), c.shown) << c.current << " " << (c.typed ? c.typed : "-");
+    // Leaving the field changes nothing either.
+    control("MemoConsole")->setFocus();
+    EXPECT_EQ(field->text().toStdString(), c.shown);
+  }
+}
+
+TEST_F(KeysTest, AClickOnAFrameBoxOrTheSettingsButtonLeavesTheKeysAlive) {
+  // These take the focus by Tab only; a click leaves it where F9 and Esc still count.
+  const char* const clicked[] = {"buttonNastrojjka", "EditValue", "EditK1", "EditK2", "EditDI", "DI"};
+  for (const char* name : clicked) {
+    EXPECT_EQ(control(name)->focusPolicy(), Qt::TabFocus) << name;
+    setTestState(TestIdle);
+    control("MemoConsole")->setFocus();
+    QTest::mouseClick(control(name), Qt::LeftButton);
+    QWidget* focused = QApplication::focusWidget();
+    EXPECT_EQ(focused, control("MemoConsole")) << name;
+    const int before = starts;
+    QTest::keyClick(focused, Qt::Key_F9);
+    EXPECT_EQ(starts - before, 1) << name;
+    QTest::keyClick(focused, Qt::Key_Escape);
+    EXPECT_TRUE(StopRequested) << name;
+    StopRequested = false;
+  }
 }
 
 TEST_F(KeysTest, AirFieldsTakeDigitsButNoLetters) {

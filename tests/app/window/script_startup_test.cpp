@@ -157,7 +157,16 @@ TEST(ScriptStartup, ASuccessfulRunInTheWindowLetsTheStartUpContinue) {
 TEST(ScriptStartup, ASettingsFileThatCannotBeReadEndsWithCode2) {
   const Outcome o = startUp("", "close", true);
   EXPECT_EQ(o.exitCode, 2) << o.out;
-  EXPECT_TRUE(has(o, "box: Error | Не удалось прочитать файл \"kelmo.ini\": Is a directory")) << o.out;
+  // The message names the full path that was tried, not only the relative name.
+  const std::string lead = "box: Error | Не удалось прочитать файл \"";
+  const std::size_t at = o.out.find(lead);
+  ASSERT_NE(at, std::string::npos) << o.out;
+  const std::size_t from = at + lead.size();
+  const std::size_t quote = o.out.find('"', from);
+  const std::filesystem::path tried = o.out.substr(from, quote - from);
+  EXPECT_TRUE(tried.is_absolute()) << o.out;
+  EXPECT_EQ(tried.filename(), "kelmo.ini") << o.out;
+  EXPECT_EQ(o.out.find("\": Is a directory", from), quote) << o.out;
   EXPECT_FALSE(has(o, "script window")) << o.out;
   EXPECT_FALSE(has(o, "main window")) << o.out;
 }

@@ -285,6 +285,85 @@ TEST_F(ScriptWindowTest, TheCloseQuestionAndItsAnswers) {
   }
 }
 
+constexpr const char* kEndlessScript = "begin\r\n  writeLn('вперёд');\r\n  while true do ;\r\nend.\r\n";
+
+TEST_F(ScriptWindowTest, ARunningScriptStopsAtEscOrCtrlBreakAndTheWindowStaysAlive) {
+  struct Case {
+    const char* what;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+  };
+  const Case cases[] = {
+      {"Esc", Qt::Key_Escape, Qt::NoModifier},
+      {"Ctrl+Break", Qt::Key_Pause, Qt::ControlModifier},
+      {"Ctrl+Break as Cancel", Qt::Key_Cancel, Qt::ControlModifier},
+  };
+  for (const Case& c : cases) {
+    auto w = loadedWindow(kEndlessScript);
+    w->show();
+    // Events keep coming while the script runs: the timers fire, the keys arrive.
+    int ticks = 0;
+    bool sawRunning = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      ++ticks;
+      sawRunning = sawRunning || w->running();
+      if (ticks == 5) pressKey(w->memo1(), c.key, c.modifiers);
+    });
+    ticker.start(20);
+    QTest::keyClick(w->memo1(), Qt::Key_F9);
+    ticker.stop();
+
+    EXPECT_TRUE(sawRunning) << c.what;
+    EXPECT_GE(ticks, 5) << c.what;
+    EXPECT_FALSE(w->running()) << c.what;
+    EXPECT_FALSE(w->runSucceeded()) << c.what;
+    EXPECT_EQ(paneOf(*w), (Lines{"Compiled Script: ", "Succesfully compiled", "", "вперёд",
+                                 "Error while executing script: Script stopped"}))
+        << c.what;
+    EXPECT_TRUE(w->isVisible()) << c.what << ": the stop key closed the window";
+  }
+}
+
+TEST_F(ScriptWindowTest, ClosingTheWindowWhileTheScriptRunsStopsTheScriptFirst) {
+  auto w = loadedWindow(kEndlessScript);
+  w->show();
+  QTimer::singleShot(100, w.get(), [&] { w->close(); });
+  QTest::keyClick(w->memo1(), Qt::Key_F9);
+  EXPECT_FALSE(w->runSucceeded());
+  EXPECT_EQ(paneOf(*w).back(), "Error while executing script: Script stopped");
+  EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(ScriptWindowTest, ALongSilentRunShowsHowToStopItAndEscStopsIt) {
+  auto w = loadedWindow(kEndlessScript);
+  // Not shown, as at start-up. The notice appears after a second; Esc on it stops the run.
+  std::string noticeText;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QDialog* notice = w->runningNotice();
+    if (notice == nullptr || !notice->isVisible()) return;
+    for (QLabel* label : notice->findChildren<QLabel*>()) noticeText += label->text().toStdString();
+    poll.stop();
+    pressKey(notice, Qt::Key_Escape);
+  });
+  poll.start(50);
+  EXPECT_FALSE(w->compileAndRun());
+  EXPECT_EQ(noticeText, "Выполняется скрипт " + file + "\nEsc или Ctrl+Break - остановить");
+  EXPECT_EQ(w->runningNotice(), nullptr);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(paneOf(*w).back(), "Error while executing script: Script stopped");
+}
+
+TEST_F(ScriptWindowTest, AShortSilentRunShowsNoNotice) {
+  auto w = loadedWindow(kGoodScript);
+  EXPECT_TRUE(w->compileAndRun());
+  EXPECT_EQ(w->runningNotice(), nullptr);
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    EXPECT_FALSE(top->objectName() == "runningNotice" && top->isVisible());
+  }
+}
+
 TEST_F(ScriptWindowTest, EscapeDoesNotCloseTheWindow) {
   auto w = loadedWindow(kGoodScript);
   w->show();

@@ -1,6 +1,5 @@
 #pragma once
-// The program's version as the caption and --version show it. No Qt here: the headless
-// build includes it too.
+// The program's name and version as the caption, the boxes and --version show them.
 
 namespace kelmo {
 

@@ -1,0 +1,693 @@
+// Statements and the declarations of a script: the top of the checker.
+#include "script/checker_impl.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace kelmo::script {
+
+// statement = compound | assignment | call | if | while | repeat | for | case | with | try | raise
+void Checker::Impl::statement(StmtPtr& s) {
+  if (!s) return;
+  switch (s->kind) {
+    case StmtKind::Empty: return;
+    case StmtKind::Compound:
+      for (auto& st : s->body) statement(st);
+      if (s->body.size() == 1) {
+        StmtPtr only = std::move(s->body[0]);  // one statement needs no block around it
+        s = std::move(only);
+      }
+      return;
+    case StmtKind::Assign: return assignment(*s);
+    case StmtKind::Call: return callStatement(*s);
+    case StmtKind::If:
+      condition(s->exprs[0]);
+      statement(s->thenPart);
+      statement(s->elsePart);
+      return;
+    case StmtKind::While:
+      condition(s->exprs[0]);
+      ++loopDepth;
+      statement(s->thenPart);
+      --loopDepth;
+      return;
+    case StmtKind::Repeat:
+      ++loopDepth;
+      for (auto& st : s->body) statement(st);
+      --loopDepth;
+      condition(s->exprs[0]);
+      return;
+    case StmtKind::For: return forStatement(*s);
+    case StmtKind::Case: return caseStatement(*s);
+    case StmtKind::With: return withStatement(*s);
+    case StmtKind::TryFinally:
+      for (auto& st : s->body) statement(st);
+      for (auto& st : s->finallyPart) statement(st);
+      return;
+    case StmtKind::TryExcept: return tryExcept(*s);
+    case StmtKind::Raise:
+      if (s->exprs.empty()) {
+        if (exceptDepth == 0) error(s->row, s->col, "'raise' without an exception is allowed only in an exception handler");
+        return;
+      }
+      expectValue(s->exprs[0]);
+      if (!failed(s->exprs[0]) && s->exprs[0]->type->kind != TypeKind::Class)
+        error(*s->exprs[0], "Exception object expected after 'raise'");
+      return;
+    default: return;
+  }
+}
+
+// condition = boolean expression
+void Checker::Impl::condition(ExprPtr& e) {
+  expectValue(e);
+  if (!failed(e) && e->type->kind != TypeKind::Boolean)
+    error(*e, "Type of expression must be boolean, not '" + e->type->name + "'");
+}
+
+// call = designator ["(" args ")"]
+void Checker::Impl::callStatement(Stmt& s) {
+  ExprPtr& e = s.exprs[0];
+  Builtin b{};
+  bool isBuiltin = false;
+  std::vector<ExprPtr> args;
+  int row = e->row, col = e->col;
+  std::string text;
+  if (e->op == Op::Name || (e->op == Op::Apply && e->kid(0)->op == Op::Name)) {
+    Expr* n = e->op == Op::Name ? e.get() : e->kid(0);
+    text = n->text;
+    bool shadowed = false;
+    for (const auto& w : withs)
+      if (w.cls->findProperty(lowerName(n->text)) || w.cls->findMethod(lowerName(n->text))) shadowed = true;
+    Symbol* sym = shadowed ? nullptr : lookup(lowerName(n->text));
+    if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
+        (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
+         sym->builtin == Builtin::SetLength || sym->builtin == Builtin::Include || sym->builtin == Builtin::Exclude ||
+         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue)) {
+      isBuiltin = true;
+      b = sym->builtin;
+      if (e->op == Op::Apply)
+        for (std::size_t i = 1; i < e->kids.size(); ++i) args.push_back(std::move(e->kids[i]));
+    }
+  }
+  if (isBuiltin) return statementBuiltin(s, b, std::move(args), row, col, text);
+  switch (e->op) {
+    case Op::Name: name(e, true); break;
+    case Op::Member: member(e, {}, false, true); break;
+    case Op::Apply: apply(e, true); break;
+    default:
+      expression(e);
+      if (!failed(e)) error(*e, "Statement expected, but expression of type '" + e->type->name + "' found");
+      return;
+  }
+  if (failed(e)) return;
+  switch (e->op) {
+    case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor: return;
+    default: error(row, col, "Statement expected, but expression of type '" + e->type->name + "' found");
+  }
+}
+
+// Inc "(" var ["," n] ")" | Dec ... | Exit ["(" value ")"] | Break | Continue
+void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> args, int row, int col, const std::string& text) {
+  s.exprs.clear();
+  switch (b) {
+    case Builtin::Break:
+    case Builtin::Continue:
+      if (!args.empty()) return error(*args[0], "Too many actual parameters for '" + text + "'");
+      if (loopDepth == 0) return error(row, col, "BREAK or CONTINUE outside of loop");
+      s.kind = b == Builtin::Break ? StmtKind::Break : StmtKind::Continue;
+      return;
+    case Builtin::Exit:
+      s.kind = StmtKind::Exit;
+      if (args.size() > 1) return error(*args[1], "Too many actual parameters for 'Exit'");
+      if (!args.empty()) {
+        if (routine == nullptr || routine->result == nullptr)
+          return error(*args[0], "Exit with a value is allowed only in a function");
+        expectValue(args[0]);
+        if (!coerce(args[0], routine->result)) return;
+        routine->resultAssigned = true;
+        s.exprs.push_back(std::move(args[0]));
+      }
+      return;
+    case Builtin::SetLength: {
+      // SetLength(dynamic array or string, length): keeps the prefix, fills the rest with zeros
+      if (args.size() < 2) return error(row, col, "Not enough actual parameters for '" + text + "'");
+      if (args.size() > 2) return error(*args[2], "Too many actual parameters for '" + text + "'");
+      expectValue(args[0]);
+      if (failed(args[0])) return;
+      if (!isLvalue(*args[0]) || isReadOnly(*args[0])) return error(*args[0], "Variable required");
+      const Type* t = args[0]->type;
+      if (t->kind != TypeKind::String && !(t->kind == TypeKind::Array && t->dynamic && !t->openParam))
+        return error(*args[0], "Dynamic array or string expected for 'SetLength'");
+      expectValue(args[1]);
+      if (!coerce(args[1], p.tInt64)) return;
+      s.kind = StmtKind::SetLength;
+      s.type = t;
+      s.exprs.push_back(std::move(args[0]));
+      s.exprs.push_back(std::move(args[1]));
+      return;
+    }
+    case Builtin::Include:
+    case Builtin::Exclude: {
+      // Include(set variable, element) | Exclude(set variable, element)
+      if (args.size() < 2) return error(row, col, "Not enough actual parameters for '" + text + "'");
+      if (args.size() > 2) return error(*args[2], "Too many actual parameters for '" + text + "'");
+      expectValue(args[0]);
+      if (failed(args[0])) return;
+      if (!isLvalue(*args[0]) || isReadOnly(*args[0])) return error(*args[0], "Variable required");
+      const Type* t = args[0]->type;
+      if (t->kind != TypeKind::Set || t->element == nullptr) return error(*args[0], "Set variable expected for '" + text + "'");
+      expectValue(args[1]);
+      if (failed(args[1])) return;
+      const Type* et = args[1]->type;
+      if (et->kind != t->element->kind || et->base != t->element->base)
+        return error(*args[1], "Incompatible types: '" + t->element->name + "' and '" + et->name + "'");
+      s.kind = StmtKind::Include;
+      s.step = b == Builtin::Include ? 1 : -1;
+      s.exprs.push_back(std::move(args[0]));
+      s.exprs.push_back(std::move(args[1]));
+      return;
+    }
+    case Builtin::Inc:
+    case Builtin::Dec: {
+      if (args.empty()) return error(row, col, "Not enough actual parameters for '" + text + "'");
+      if (args.size() > 2) return error(*args[2], "Too many actual parameters for '" + text + "'");
+      expectValue(args[0]);
+      if (failed(args[0])) return;
+      if (!isLvalue(*args[0]) || isReadOnly(*args[0])) return error(*args[0], "Variable required");
+      if (!args[0]->type->isOrdinal()) return error(*args[0], "Ordinal type required for '" + text + "'");
+      s.kind = StmtKind::Inc;
+      s.step = b == Builtin::Inc ? 1 : -1;
+      s.type = args[0]->type;
+      s.exprs.push_back(std::move(args[0]));
+      if (args.size() == 2) {
+        expectValue(args[1]);
+        if (failed(args[1])) return;
+        if (args[1]->type->kind != TypeKind::Ordinal) return error(*args[1], "Integer expected");
+        s.exprs.push_back(std::move(args[1]));
+      }
+      return;
+    }
+    default: return;
+  }
+}
+
+// The function's own name on the left of := stands for Result.
+bool Checker::Impl::targetIsResult(const Expr& t) const {
+  return routine != nullptr && routine->result != nullptr && t.op == Op::Name &&
+         routine->kind == RoutineKind::Function && sameName(t.text, routine->name) &&
+         (locals == nullptr || locals->count(lowerName(t.text)) == 0);
+}
+
+// assignment = designator ":=" expression
+void Checker::Impl::assignment(Stmt& s) {
+  ExprPtr& target = s.exprs[0];
+  ExprPtr& value = s.exprs[1];
+  if (targetIsResult(*target)) {
+    target->op = Op::Local;
+    target->slot = 0;
+    target->type = routine->result;
+  } else if (target->op == Op::Member) {
+    expectValue(target->kids[0]);
+    if (failed(target->kids[0])) return;
+    const Type* bt = target->kids[0]->type;
+    if (bt->kind == TypeKind::Record) {
+      recordField(target);
+    } else if (bt->kind != TypeKind::Class)
+      return error(*target, "'" + target->text + "' is not a member: a class is required before '.', not '" + bt->name + "'");
+    if (bt->kind == TypeKind::Class) {
+      const Property* prop = bt->cls->findProperty(lowerName(target->text));
+      if (prop == nullptr) {
+        if (bt->cls->findMethod(lowerName(target->text)))
+          return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
+        return error(*target, "Unknown member '" + target->text + "' of class '" + bt->cls->name + "'");
+      }
+      if (!prop->indexParams.empty()) return error(*target, "Property '" + prop->name + "' needs an index: '[' expected");
+      return propertyAssignment(s, prop);
+    }
+  } else if (target->op == Op::Name) {
+    std::string lower = lowerName(target->text);
+    for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
+      if (const Property* prop = w->cls->findProperty(lower)) {
+        target->kids.push_back(withObject(*w, target->row, target->col));
+        return propertyAssignment(s, prop);
+      }
+      if (w->cls->findMethod(lower)) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
+    }
+    Symbol* sym = lookup(lower);
+    if (sym == nullptr) return error(*target, unknownName(target->text));
+    if (sym->kind != Symbol::Variable && sym->kind != Symbol::RefParam)
+      return error(*target, "Left side cannot be assigned to");
+    if (sym->readOnly) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a constant parameter");
+    if (locals != nullptr && routine != nullptr && sym->slot == 0 && !sym->global &&
+        sym->kind == Symbol::Variable && routine->result != nullptr)
+      routine->resultAssigned = true;
+    expression(target);
+  } else {
+    expression(target);
+  }
+  if (failed(target)) return;
+  if (target->op == Op::Local && target->slot == 0 && routine != nullptr && routine->result != nullptr)
+    routine->resultAssigned = true;
+  if (target->op == Op::StrChar) {
+    if (!isLvalue(*target->kid(0)) || isReadOnly(*target->kid(0))) return error(*target, "Left side cannot be assigned to");
+    expectValue(value);
+    if (!coerce(value, p.tChar)) return;
+    s.kind = StmtKind::AssignStrChar;
+    return;
+  }
+  if (target->op == Op::ReadProperty && !target->property->indexParams.empty()) {
+    // object[i] := v, object.Prop[i] := v
+    if (!target->property->writable) return error(*target, "Property '" + target->property->name + "' is read-only");
+    if (!valueFor(value, target->property->type)) return;
+    s.kind = StmtKind::AssignProperty;
+    return;
+  }
+  if (!isLvalue(*target)) return error(*target, "Left side cannot be assigned to");
+  if (isReadOnly(*target)) return error(*target, "Left side cannot be assigned to: constant parameter");
+  if (!valueFor(value, target->type)) return;
+  s.type = target->type;
+  bool simple = target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam;
+  if (simple && target->type->isOrdinal()) {
+    s.kind = StmtKind::AssignInt;
+  } else if (simple && target->type->kind == TypeKind::Real) {
+    s.kind = StmtKind::AssignReal;
+  } else if (target->type->kind == TypeKind::String && value->op == Op::Concat &&
+             value->kid(0)->op == target->op && value->kid(0)->slot == target->slot &&
+             (target->op == Op::Local || target->op == Op::Global || target->op == Op::RefParam)) {
+    // s := s + tail appends in place.
+    s.kind = StmtKind::AppendString;
+    ExprPtr tail = std::move(value->kids[1]);
+    value = std::move(tail);
+  } else {
+    s.kind = StmtKind::AssignValue;
+  }
+}
+
+// object "." property ":=" expression
+void Checker::Impl::propertyAssignment(Stmt& s, const Property* prop) {
+  ExprPtr& target = s.exprs[0];
+  if (!prop->writable) return error(*target, "Property '" + prop->name + "' is read-only");
+  target->op = Op::ReadProperty;
+  target->property = prop;
+  target->type = prop->type;
+  if (!valueFor(s.exprs[1], prop->type)) return;
+  s.kind = StmtKind::AssignProperty;
+}
+
+// for = "for" name ":=" expr ("to" | "downto") expr "do" statement
+void Checker::Impl::forStatement(Stmt& s) {
+  ExprPtr& var = s.exprs[0];
+  expression(var);
+  if (failed(var)) return;
+  if ((var->op != Op::Local && var->op != Op::Global) || !var->type->isOrdinal() || isReadOnly(*var))
+    return error(*var, "For loop control variable must be a simple variable of ordinal type");
+  s.global = var->op == Op::Global;
+  s.slot = var->slot;
+  s.type = var->type;
+  expectValue(s.exprs[1]);
+  expectValue(s.exprs[2]);
+  coerce(s.exprs[1], var->type);
+  coerce(s.exprs[2], var->type);
+  ++loopDepth;
+  statement(s.thenPart);
+  --loopDepth;
+}
+
+// case = "case" expr "of" {labels ":" statement ";"} ["else" statements] "end"
+void Checker::Impl::caseStatement(Stmt& s) {
+  expectValue(s.exprs[0]);
+  if (failed(s.exprs[0])) {
+    for (auto& br : s.branches) statement(br.body);
+    return;
+  }
+  const Type* t = s.exprs[0]->type;
+  if (!t->isOrdinal()) return error(*s.exprs[0], "Ordinal type required for 'case'");
+  std::vector<std::pair<std::int64_t, std::int64_t>> all;
+  for (auto& br : s.branches) {
+    for (auto& [lowE, highE] : br.labels) {
+      std::int64_t low = 0, high = 0;
+      if (!constantLabel(lowE, t, low)) continue;
+      high = low;
+      if (highE && !constantLabel(highE, t, high)) continue;
+      if (high < low) {
+        error(*highE, "High bound is lower than low bound");
+        continue;
+      }
+      for (const auto& [a, b] : all)
+        if (low <= b && a <= high) {
+          error(*lowE, "Duplicate case label");
+          break;
+        }
+      all.emplace_back(low, high);
+      br.ranges.emplace_back(low, high);
+    }
+    statement(br.body);
+  }
+  for (auto& st : s.finallyPart) statement(st);
+}
+
+// label = constant ["..", constant]
+bool Checker::Impl::constantLabel(ExprPtr& e, const Type* t, std::int64_t& out) {
+  expectValue(e);
+  if (failed(e)) return false;
+  if (!(e->type->kind == t->kind)) {
+    error(*e, "Incompatible types: '" + t->name + "' and '" + e->type->name + "'");
+    return false;
+  }
+  Value v;
+  std::string err;
+  if (!evaluateConstant(*e, v, err)) {
+    error(*e, err.empty() ? "Constant expression expected" : err);
+    return false;
+  }
+  out = v.asInt();
+  return true;
+}
+
+// with = "with" object {"," object} "do" statement
+void Checker::Impl::withStatement(Stmt& s) {
+  std::size_t pushed = 0;
+  for (auto& obj : s.exprs) {
+    expectValue(obj);
+    if (failed(obj)) continue;
+    if (obj->type->kind != TypeKind::Class) {
+      error(*obj, "Object expected in 'with', not '" + obj->type->name + "'");
+      continue;
+    }
+    int slot = newSlot();
+    s.withSlots.push_back(slot);
+    s.withGlobal.push_back(routine == nullptr);
+    withs.push_back({obj->type->cls, slot, routine == nullptr});
+    ++pushed;
+  }
+  statement(s.thenPart);
+  withs.resize(withs.size() - pushed);
+}
+
+// try = "try" statements "except" ({"on" [name ":"] class "do" statement} | statements) "end"
+void Checker::Impl::tryExcept(Stmt& s) {
+  for (auto& st : s.body) statement(st);
+  ++exceptDepth;
+  for (auto& h : s.handlers) {
+    h.cls = findClass(h.className);
+    if (h.cls == nullptr) {
+      error(h.row, h.col, "Unknown exception class '" + h.className + "'");
+      continue;
+    }
+    if (!h.varName.empty()) {
+      auto& scope = locals != nullptr ? *locals : globals;
+      std::string key = lowerName(h.varName);
+      std::optional<Symbol> saved;
+      if (auto it = scope.find(key); it != scope.end()) saved = it->second;
+      Symbol v;
+      v.kind = Symbol::Variable;
+      v.type = h.cls->type;
+      v.slot = newSlot();
+      v.global = routine == nullptr;
+      v.used = true;
+      h.slot = v.slot;
+      h.global = v.global;
+      scope[key] = v;
+      statement(h.body);
+      if (saved) scope[key] = *saved;
+      else scope.erase(key);
+    } else {
+      statement(h.body);
+    }
+  }
+  for (auto& st : s.finallyPart) statement(st);
+  --exceptDepth;
+}
+
+// A new name in a scope; a script may reuse what only the system declared.
+bool Checker::Impl::declareName(std::unordered_map<std::string, Symbol>& scope, const std::string& name, int row, int col,
+                 Symbol s) {
+  std::string key = lowerName(name);
+  auto it = scope.find(key);
+  bool clash = it != scope.end();
+  // A script may reuse a name that only the system or a plug-in declared.
+  if (clash && &scope == &globals && it->second.row == 0) clash = false;
+  if (clash) {
+    error(row, col, "Duplicate identifier '" + name + "'");
+    return false;
+  }
+  s.row = row;
+  s.col = col;
+  s.name = name;
+  scope[key] = std::move(s);
+  return true;
+}
+
+// var = names ":" type ["=" constant] ";"
+void Checker::Impl::variables(VarDecl& v, bool global) {
+  const Type* t = resolveType(*v.type);
+  if (t == nullptr) return;
+  Value init;
+  if (v.init) {
+    if (!global) {
+      error(*v.init, "Local variables cannot be initialised");
+    } else if (v.names.size() != 1) {
+      error(*v.init, "Only one variable can be initialised at a time");
+    } else {
+      constantValue(v.init, t, init);
+    }
+  }
+  for (std::size_t i = 0; i < v.names.size(); ++i) {
+    Symbol s;
+    s.kind = Symbol::Variable;
+    s.type = t;
+    s.global = global;
+    s.isLocalVariable = !global;
+    s.slot = newSlot();
+    if (!declareName(global ? globals : *locals, v.names[i], v.positions[i].first, v.positions[i].second, s))
+      continue;
+    auto& types = global ? p.globalTypes : routine->slotTypes;
+    if (t->kind == TypeKind::Array || t->kind == TypeKind::Record) types.emplace_back(s.slot, t);
+    if (v.init && global && init.kind() != Value::Kind::Nil) p.globalInits.emplace_back(s.slot, init);
+  }
+}
+
+// constant value of type t: a constant expression, or "(" ... ")" for arrays and records
+bool Checker::Impl::constantValue(ExprPtr& e, const Type* t, Value& out) {
+  bool aggregateType = t->kind == TypeKind::Record || (t->kind == TypeKind::Array && t->element != p.tConstItem);
+  if (aggregateType && e->op != Op::Aggregate) {
+    if (t->kind == TypeKind::Array && t->dynamic && e->op == Op::SetLiteral) {
+      if (!arrayLiteral(e, t)) return false;
+      std::vector<Value> items;
+      for (auto& k : e->kids) {
+        Value v;
+        if (!constantValue(k, t->element, v)) return false;
+        items.push_back(v);
+      }
+      out = Value::list(std::move(items));
+      return true;
+    }
+    error(*e, "'(' expected: a constant of type '" + t->name + "' is written as a list in parentheses");
+    return false;
+  }
+  if (!aggregateType) {
+    if (e->op == Op::Aggregate && e->kids.size() == 1 && e->kids[0]->op != Op::Name) {
+      ExprPtr only = std::move(e->kids[0]);
+      e = std::move(only);
+    }
+    if (!valueFor(e, t)) return false;
+    std::string err;
+    if (!evaluateConstant(*e, out, err)) {
+      error(*e, err.empty() ? "Constant expression expected" : err);
+      return false;
+    }
+    return true;
+  }
+  out = t->dynamic ? Value::list(std::vector<Value>(e->kids.size())) : defaultValue(t);
+  if (t->kind == TypeKind::Record) {
+    std::size_t next = 0;
+    for (std::size_t i = 0; i + 1 < e->kids.size(); i += 2) {
+      Expr* name = e->kid(i);
+      if (name->op != Op::Name) {
+        error(*name, "Field name expected");
+        return false;
+      }
+      std::size_t f = next;
+      while (f < t->fields.size() && !sameName(t->fields[f].name, name->text)) ++f;
+      if (f == t->fields.size()) {
+        error(*name, "Unknown field '" + name->text + "' (fields are given in declaration order)");
+        return false;
+      }
+      Value v;
+      if (!constantValue(e->kids[i + 1], t->fields[f].type, v)) return false;
+      out.mutableArray().items[f] = v;
+      next = f + 1;
+    }
+    if (e->kids.size() % 2 != 0 || (!e->kids.empty() && e->kid(0)->op != Op::Name)) {
+      error(*e, "Record constant expected: (Field: value; ...)");
+      return false;
+    }
+    return true;
+  }
+  std::size_t count = t->dynamic ? e->kids.size() : static_cast<std::size_t>(t->count());
+  if (e->kids.size() != count) {
+    error(*e, "Number of elements (" + std::to_string(e->kids.size()) + ") differs from the declaration (" +
+                  std::to_string(count) + ")");
+    return false;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    Value v;
+    if (!constantValue(e->kids[i], t->element, v)) return false;
+    out.mutableArray().items[i] = v;
+  }
+  return true;
+}
+
+// const = name [":" type] "=" constant ";"
+void Checker::Impl::constant(ConstDecl& c, std::unordered_map<std::string, Symbol>& scope) {
+  const Type* t = nullptr;
+  Value v;
+  if (c.type) {
+    t = resolveType(*c.type);
+    if (t == nullptr || !constantValue(c.value, t, v)) return;
+  } else {
+    expectValue(c.value);
+    if (failed(c.value)) return;
+    t = c.value->type;
+    std::string err;
+    if (!evaluateConstant(*c.value, v, err)) return error(*c.value, err.empty() ? "Constant expression expected" : err);
+  }
+  if (t->kind == TypeKind::Class) return error(*c.value, "Constants of type '" + t->name + "' are not supported");
+  Symbol s;
+  if (t->kind == TypeKind::Array || t->kind == TypeKind::Record || t->kind == TypeKind::Set) {
+    // Structured constants live in a read-only global.
+    s.kind = Symbol::Variable;
+    s.global = true;
+    s.readOnly = true;
+    s.used = true;
+    s.slot = p.globalCount++;
+    p.globalInits.emplace_back(s.slot, v);
+  } else {
+    s.kind = Symbol::Constant;
+    s.constValue = v;
+  }
+  s.type = t;
+  declareName(scope, c.name, c.row, c.col, s);
+}
+
+// type = name "=" type ";"
+void Checker::Impl::typeDeclaration(TypeDecl& td, std::unordered_map<std::string, Symbol>& scope) {
+  const Type* t = resolveType(*td.type);
+  if (t == nullptr) return;
+  Symbol s;
+  s.kind = Symbol::TypeName;
+  s.type = t;
+  declareName(scope, td.name, td.row, td.col, s);
+}
+
+// routine = heading ";" ["forward" ";"] | heading ";" block ";"
+void Checker::Impl::routineHeading(RoutineDecl& d, std::vector<PendingBody>& bodies) {
+  if (!d.className.empty()) return error(d.row, d.col, "Methods of script classes are not supported");
+  if (d.kind == RoutineKind::Constructor) return error(d.row, d.col, "A constructor must belong to a class");
+  std::string key = lowerName(d.name);
+  auto it = globals.find(key);
+  if (it != globals.end() && it->second.kind == Symbol::RoutineName && it->second.row != 0) {
+    Routine* earlier = it->second.routine;
+    if (!earlier->hasBody && !d.isForward && !earlier->isNative) {
+      // The body of a forward-declared routine.
+      for (auto& b : bodies)
+        if (b.routine == earlier) b.decl = &d;
+      bodies.push_back({&d, earlier});
+      earlier->hasBody = true;
+      return;
+    }
+    return error(d.row, d.col, "Duplicate identifier '" + d.name + "'");
+  }
+  Routine* r = buildRoutine(d, nullptr);
+  if (r == nullptr) return;
+  r->module.clear();
+  Symbol s;
+  s.kind = Symbol::RoutineName;
+  s.routine = r;
+  if (!declareName(globals, d.name, d.row, d.col, s)) return;
+  if (!d.isForward) {
+    r->hasBody = true;
+    bodies.push_back({&d, r});
+  }
+}
+
+// block = {declaration} compound, of a routine
+void Checker::Impl::routineBody(RoutineDecl& d, Routine* r) {
+  std::unordered_map<std::string, Symbol> scope;
+  locals = &scope;
+  routine = r;
+  r->frameSize = 0;
+  if (r->result != nullptr) {
+    Symbol res;
+    res.kind = Symbol::Variable;
+    res.type = r->result;
+    res.slot = r->frameSize++;
+    res.used = true;
+    scope["result"] = res;
+    if (r->result->kind == TypeKind::Array || r->result->kind == TypeKind::Record)
+      r->slotTypes.emplace_back(res.slot, r->result);
+  }
+  for (const Param& prm : r->params) {
+    Symbol s;
+    s.used = true;
+    s.type = prm.type;
+    if (prm.mode == ParamMode::Var) {
+      s.kind = Symbol::RefParam;
+      s.slot = r->refCount++;
+    } else {
+      s.kind = Symbol::Variable;
+      s.readOnly = prm.mode == ParamMode::Const;
+      s.slot = r->frameSize++;
+    }
+    r->paramSlot.push_back(s.slot);
+    declareName(scope, prm.name, r->row, r->col, s);
+  }
+  Block& b = *d.block;
+  for (auto& decl : b.decls) {
+    switch (decl.kind) {
+      case Decl::Var: variables(*decl.var, false); break;
+      case Decl::Const: constant(*decl.constant, scope); break;
+      case Decl::Type: typeDeclaration(*decl.type, scope); break;
+      case Decl::Routine:
+        error(decl.routine->row, decl.routine->col, "Nested procedures and functions are not supported");
+        break;
+    }
+  }
+  statement(b.body);
+  r->body = std::move(b.body);
+  std::vector<const Symbol*> unused;  // in source order, not the map's
+  for (const auto& [key, s] : scope)
+    if (s.isLocalVariable && !s.used) unused.push_back(&s);
+  std::sort(unused.begin(), unused.end(), [](const Symbol* a, const Symbol* b) {
+    return a->row != b->row ? a->row < b->row : a->col < b->col;
+  });
+  for (const Symbol* s : unused) hint(s->row, s->col, "Variable '" + s->name + "' is declared but never used");
+  if (r->result != nullptr && !r->resultAssigned)
+    warning(d.row, d.col, "Return value of function '" + r->name + "' might be undefined");
+  locals = nullptr;
+  routine = nullptr;
+}
+
+// program = ["program" name ";"] {declaration} compound "."
+void Checker::Impl::checkProgram(ProgramSyntax& syntax) {
+  module.clear();
+  Block& main = *syntax.main;
+  std::vector<PendingBody> bodies;
+  for (auto& decl : main.decls) {
+    switch (decl.kind) {
+      case Decl::Var: variables(*decl.var, true); break;
+      case Decl::Const: constant(*decl.constant, globals); break;
+      case Decl::Type: typeDeclaration(*decl.type, globals); break;
+      case Decl::Routine: routineHeading(*decl.routine, bodies); break;
+    }
+  }
+  for (auto& [key, s] : globals)
+    if (s.kind == Symbol::RoutineName && s.row != 0 && !s.routine->hasBody && !s.routine->isNative)
+      error(s.row, s.col, "Unsatisfied forward declaration: '" + s.routine->name + "'");
+  for (auto& b : bodies) routineBody(*b.decl, b.routine);
+  statement(main.body);
+  p.mainBlock = std::move(main.body);
+}
+
+}  // namespace kelmo::script

@@ -1,0 +1,82 @@
+// Classes: TStrings and TStringList, and FreeAndNil.
+#include <stdexcept>
+
+#include "script_library/import_table.h"
+#include "script_library/standard_library.h"
+#include "script_library/string_list.h"
+
+namespace kelmo::script_library {
+
+namespace {
+
+using script::NativeCall;
+using script::Value;
+
+StringList& list(const NativeCall& c) {
+  auto* l = c.self().isEngineObject() ? nullptr : c.self().objectAs<StringList>();
+  if (l == nullptr) throw std::runtime_error("Invalid class typecast: the object is not a TStringList");
+  return *l;
+}
+
+std::int64_t index(const NativeCall& c, std::size_t i) { return c.arg(i).asInt(); }
+
+Value done() { return Value(); }
+
+class ClassesImport final : public TableImport {
+ public:
+  ClassesImport() : TableImport("Classes") {
+    constants = {{"dupIgnore", Value(0)}, {"dupAccept", Value(1)}, {"dupError", Value(2)}};
+    types = {{"TDuplicates", "Integer"}};
+    classes = {{"TStrings", "TObject"}, {"TStringList", "TStrings"}};
+    properties = {
+        {"TStrings", "Count", "Integer", [](NativeCall& c) { return Value(list(c).count()); }, {}},
+        {"TStrings", "Text", "string", [](NativeCall& c) { return Value(list(c).text()); },
+         [](NativeCall& c) { return list(c).setText(c.arg(0).text()), done(); }},
+        {"TStrings", "CommaText", "string", [](NativeCall& c) { return Value(list(c).delimitedText(',')); },
+         [](NativeCall& c) { return list(c).setDelimitedText(c.arg(0).text(), ','), done(); }},
+        {"TStringList", "Sorted", "Boolean", [](NativeCall& c) { return Value(list(c).sorted()); },
+         [](NativeCall& c) { return list(c).setSorted(c.arg(0).asBool()), done(); }},
+        {"TStringList", "CaseSensitive", "Boolean", [](NativeCall& c) { return Value(list(c).caseSensitive()); },
+         [](NativeCall& c) { return list(c).setCaseSensitive(c.arg(0).asBool()), done(); }},
+        {"TStringList", "Duplicates", "TDuplicates", [](NativeCall& c) { return Value(static_cast<int>(list(c).duplicates())); },
+         [](NativeCall& c) {
+           const std::int64_t d = c.arg(0).asInt();
+           if (d < 0 || d > 2) throw std::runtime_error("Duplicates: " + std::to_string(d) + " is not one of dupIgnore, dupAccept, dupError");
+           return list(c).setDuplicates(static_cast<Duplicates>(d)), done();
+         }},
+    };
+    methods = {
+        {"TStringList", "constructor Create",
+         [](NativeCall&) { return Value::object(std::make_shared<StringList>(), "TStringList"); }},
+        {"TStrings", "function Add(const S: string): Integer", [](NativeCall& c) { return Value(list(c).add(c.arg(0).asString())); }},
+        {"TStrings", "procedure Insert(Index: Integer; const S: string)",
+         [](NativeCall& c) { return list(c).insert(index(c, 0), c.arg(1).asString()), done(); }},
+        {"TStrings", "procedure Delete(Index: Integer)", [](NativeCall& c) { return list(c).remove(index(c, 0)), done(); }},
+        {"TStrings", "procedure Exchange(Index1, Index2: Integer)",
+         [](NativeCall& c) { return list(c).exchange(index(c, 0), index(c, 1)), done(); }},
+        {"TStrings", "procedure Clear", [](NativeCall& c) { return list(c).clear(), done(); }},
+        {"TStrings", "function IndexOf(const S: string): Integer", [](NativeCall& c) { return Value(list(c).indexOf(c.arg(0).text())); }},
+        {"TStrings", "function IndexOfName(const Name: string): Integer",
+         [](NativeCall& c) { return Value(list(c).indexOfName(c.arg(0).text())); }},
+        {"TStrings", "procedure AddStrings(Strings: TStrings)", [](NativeCall& c) {
+           StringList& to = list(c);
+           const auto* from = c.arg(0).isEngineObject() ? nullptr : c.arg(0).objectAs<StringList>();
+           if (from == nullptr) throw std::runtime_error("AddStrings: the list to add is nil");
+           const StringList copy = *from;  // adding a list to itself
+           for (std::int64_t i = 0; i < copy.count(); ++i) to.add(copy.get(i));
+           return done();
+         }},
+        {"TStrings", "procedure LoadFromFile(const FileName: string)",
+         [](NativeCall& c) { return list(c).loadFromFile(c.arg(0).asString()), done(); }},
+        {"TStrings", "procedure SaveToFile(const FileName: string)",
+         [](NativeCall& c) { return list(c).saveToFile(c.arg(0).asString()), done(); }},
+        {"TStringList", "procedure Sort", [](NativeCall& c) { return list(c).sort(), done(); }},
+    };
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<script::ImportPlugin> makeClassesImport() { return std::make_shared<ClassesImport>(); }
+
+}  // namespace kelmo::script_library

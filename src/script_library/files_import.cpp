@@ -1,0 +1,121 @@
+// Files: the file-name and file-system routines of the system unit. Relative names resolve
+// against the current folder, as the settings file does; names are UTF-8 in the script.
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "script_library/import_table.h"
+#include "script_library/standard_library.h"
+
+namespace kelmo::script_library {
+
+namespace {
+
+namespace fs = std::filesystem;
+using script::NativeCall;
+using script::Value;
+
+#ifdef _WIN32
+constexpr char kPathDelimiter = '\\';
+#else
+constexpr char kPathDelimiter = '/';
+#endif
+
+// Scripts moved from Windows write '\'; both delimiters split a name everywhere.
+bool isDelimiter(char c) { return c == '/' || c == '\\'; }
+
+fs::path pathOf(const NativeCall& c, std::size_t i) {
+  const std::string_view name = c.arg(i).text();
+  return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+// The index after the last delimiter (or drive colon): where the bare name begins.
+std::size_t nameStart(std::string_view s) {
+  std::size_t i = s.size();
+  while (i > 0 && !isDelimiter(s[i - 1]) && s[i - 1] != ':') --i;
+  return i;
+}
+
+// The index of the extension's dot, or npos.
+std::size_t extensionStart(std::string_view s) {
+  const std::size_t dot = s.rfind('.');
+  return dot != std::string_view::npos && dot >= nameStart(s) ? dot : std::string_view::npos;
+}
+
+class FilesImport final : public TableImport {
+ public:
+  FilesImport() : TableImport("Files") {
+    routines = {
+        {"function FileExists(const FileName: string): Boolean", [](NativeCall& c) {
+           std::error_code error;
+           return Value(fs::is_regular_file(pathOf(c, 0), error));
+         }},
+        {"function DirectoryExists(const Directory: string): Boolean", [](NativeCall& c) {
+           std::error_code error;
+           return Value(fs::is_directory(pathOf(c, 0), error));
+         }},
+        {"function ForceDirectories(const Dir: string): Boolean", [](NativeCall& c) {
+           if (c.arg(0).text().empty()) throw std::runtime_error("Unable to create directory");
+           std::error_code error;
+           fs::create_directories(pathOf(c, 0), error);
+           return Value(!error && fs::is_directory(pathOf(c, 0), error));
+         }},
+        {"function DeleteFile(const FileName: string): Boolean", [](NativeCall& c) {
+           std::error_code error;
+           return Value(fs::is_regular_file(pathOf(c, 0), error) && fs::remove(pathOf(c, 0), error));
+         }},
+        {"function RenameFile(const OldName, NewName: string): Boolean", [](NativeCall& c) {
+           // Refuses to replace an existing file, as the system's rename does there.
+           std::error_code error;
+           if (fs::exists(pathOf(c, 1), error)) return Value(false);
+           fs::rename(pathOf(c, 0), pathOf(c, 1), error);
+           return Value(!error);
+         }},
+        {"function GetCurrentDir: string", [](NativeCall&) {
+           const std::u8string s = fs::current_path().u8string();
+           return Value(std::string(s.begin(), s.end()));
+         }},
+        {"function ExpandFileName(const FileName: string): string", [](NativeCall& c) {
+           std::error_code error;
+           const std::u8string s = fs::absolute(pathOf(c, 0), error).lexically_normal().u8string();
+           return Value(std::string(s.begin(), s.end()));
+         }},
+        {"function ExtractFileName(const FileName: string): string",
+         [](NativeCall& c) { return Value(c.arg(0).text().substr(nameStart(c.arg(0).text()))); }},
+        {"function ExtractFilePath(const FileName: string): string",
+         [](NativeCall& c) { return Value(c.arg(0).text().substr(0, nameStart(c.arg(0).text()))); }},
+        {"function ExtractFileDir(const FileName: string): string", [](NativeCall& c) {
+           const std::string_view s = c.arg(0).text();
+           std::size_t end = nameStart(s);
+           if (end > 1 && isDelimiter(s[end - 1]) && s[end - 2] != ':') --end;
+           return Value(s.substr(0, end));
+         }},
+        {"function ExtractFileExt(const FileName: string): string", [](NativeCall& c) {
+           const std::string_view s = c.arg(0).text();
+           const std::size_t dot = extensionStart(s);
+           return Value(dot == std::string_view::npos ? std::string_view() : s.substr(dot));
+         }},
+        {"function ChangeFileExt(const FileName, Extension: string): string", [](NativeCall& c) {
+           const std::string_view s = c.arg(0).text();
+           return Value(std::string(s.substr(0, std::min(extensionStart(s), s.size()))) + c.arg(1).asString());
+         }},
+        {"function IncludeTrailingPathDelimiter(const S: string): string", [](NativeCall& c) {
+           std::string s = c.arg(0).asString();
+           if (s.empty() || !isDelimiter(s.back())) s += kPathDelimiter;
+           return Value(s);
+         }},
+        {"function ExcludeTrailingPathDelimiter(const S: string): string", [](NativeCall& c) {
+           std::string s = c.arg(0).asString();
+           if (!s.empty() && isDelimiter(s.back())) s.pop_back();
+           return Value(s);
+         }},
+    };
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<script::ImportPlugin> makeFilesImport() { return std::make_shared<FilesImport>(); }
+
+}  // namespace kelmo::script_library

@@ -1,0 +1,12 @@
+#include "script_library/standard_library.h"
+
+namespace kelmo::script_library {
+
+// In the order of a script window's plug-in list. Forms and controls built by scripts are
+// not offered, so their groups have no plug-in.
+std::vector<std::shared_ptr<script::ImportPlugin>> standardImports(ScriptDialogs& dialogs) {
+  return {makeExternalRoutinesImport(), makeClassesImport(), makeComObjectsImport(), makeDateUtilsImport(),
+          makeDialogsImport(dialogs),   makeStringsImport(), makeMathImport(),       makeFilesImport()};
+}
+
+}  // namespace kelmo::script_library

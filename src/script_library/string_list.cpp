@@ -1,0 +1,275 @@
+#include "script_library/string_list.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/cp1251.h"
+#include "script_library/single_byte_case.h"
+
+namespace kelmo::script_library {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path pathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string_view nameOf(std::string_view item) {
+  const std::size_t eq = item.find('=');
+  return eq == std::string_view::npos ? std::string_view() : item.substr(0, eq);
+}
+
+bool needsQuotes(std::string_view item, char delimiter) {
+  if (item.empty()) return true;
+  for (char c : item)
+    if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == delimiter) return true;
+  return false;
+}
+
+}  // namespace
+
+int StringList::compare(std::string_view a, std::string_view b) const {
+  if (caseSensitive_) return a.compare(b);
+  return ansiUpperCase(a).compare(ansiUpperCase(b));
+}
+
+void StringList::checkIndex(std::int64_t index, std::int64_t last) const {
+  if (index < 0 || index > last)
+    throw std::runtime_error("List index out of bounds (" + std::to_string(index) + "). TStringList range is 0.." +
+                             std::to_string(count() - 1));
+}
+
+const std::string& StringList::get(std::int64_t index) const {
+  checkIndex(index, count() - 1);
+  return items_[static_cast<std::size_t>(index)];
+}
+
+void StringList::put(std::int64_t index, std::string text) {
+  checkIndex(index, count() - 1);
+  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  items_[static_cast<std::size_t>(index)] = std::move(text);
+}
+
+std::int64_t StringList::find(std::string_view text, bool& found) const {
+  auto at = std::lower_bound(items_.begin(), items_.end(), text,
+                             [this](const std::string& item, std::string_view t) { return compare(item, t) < 0; });
+  found = at != items_.end() && compare(*at, text) == 0;
+  return at - items_.begin();
+}
+
+std::int64_t StringList::add(std::string text) {
+  if (!sorted_) {
+    items_.push_back(std::move(text));
+    return count() - 1;
+  }
+  bool found = false;
+  std::int64_t at = find(text, found);
+  if (found) {
+    if (duplicates_ == Duplicates::Ignore) return at;
+    if (duplicates_ == Duplicates::Error) throw std::runtime_error("String list does not allow duplicates");
+    while (at < count() && compare(items_[static_cast<std::size_t>(at)], text) == 0) ++at;
+  }
+  items_.insert(items_.begin() + at, std::move(text));
+  return at;
+}
+
+void StringList::insert(std::int64_t index, std::string text) {
+  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  checkIndex(index, count());
+  items_.insert(items_.begin() + index, std::move(text));
+}
+
+void StringList::remove(std::int64_t index) {
+  checkIndex(index, count() - 1);
+  items_.erase(items_.begin() + index);
+}
+
+void StringList::exchange(std::int64_t a, std::int64_t b) {
+  checkIndex(a, count() - 1);
+  checkIndex(b, count() - 1);
+  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  std::swap(items_[static_cast<std::size_t>(a)], items_[static_cast<std::size_t>(b)]);
+}
+
+std::int64_t StringList::indexOf(std::string_view text) const {
+  if (sorted_) {
+    bool found = false;
+    const std::int64_t at = find(text, found);
+    return found ? at : -1;
+  }
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    if (compare(items_[i], text) == 0) return static_cast<std::int64_t>(i);
+  return -1;
+}
+
+std::int64_t StringList::indexOfName(std::string_view name) const {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const std::size_t eq = items_[i].find('=');
+    if (eq != std::string::npos && compare(std::string_view(items_[i]).substr(0, eq), name) == 0)
+      return static_cast<std::int64_t>(i);
+  }
+  return -1;
+}
+
+std::string StringList::nameAt(std::int64_t index) const { return std::string(nameOf(get(index))); }
+
+std::string StringList::valueFromIndex(std::int64_t index) const {
+  const std::string& item = get(index);
+  const std::size_t eq = item.find('=');
+  return eq == std::string::npos ? std::string() : item.substr(eq + 1);
+}
+
+std::string StringList::value(std::string_view name) const {
+  const std::int64_t at = indexOfName(name);
+  return at < 0 ? std::string() : valueFromIndex(at);
+}
+
+void StringList::setValue(std::string_view name, std::string_view value) {
+  const std::int64_t at = indexOfName(name);
+  if (value.empty()) {
+    if (at >= 0) remove(at);
+    return;
+  }
+  std::string item = std::string(name) + "=" + std::string(value);
+  if (at < 0) {
+    add(std::move(item));
+  } else if (sorted_) {
+    remove(at);
+    add(std::move(item));
+  } else {
+    items_[static_cast<std::size_t>(at)] = std::move(item);
+  }
+}
+
+void StringList::sort() {
+  std::stable_sort(items_.begin(), items_.end(), [this](const std::string& a, const std::string& b) { return compare(a, b) < 0; });
+}
+
+void StringList::setSorted(bool sorted) {
+  if (sorted && !sorted_) sort();
+  sorted_ = sorted;
+}
+
+void StringList::setCaseSensitive(bool on) {
+  caseSensitive_ = on;
+  if (sorted_) sort();
+}
+
+std::string StringList::text() const {
+  std::string out;
+  for (const std::string& item : items_) out += item + "\r\n";
+  return out;
+}
+
+void StringList::setText(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  items_.clear();
+  for (std::string& line : lines) add(std::move(line));
+}
+
+std::string StringList::delimitedText(char delimiter) const {
+  std::string out;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (i > 0) out += delimiter;
+    if (!needsQuotes(items_[i], delimiter)) {
+      out += items_[i];
+      continue;
+    }
+    out += '"';
+    for (char c : items_[i]) {
+      out += c;
+      if (c == '"') out += '"';
+    }
+    out += '"';
+  }
+  return out;
+}
+
+// Items are separated by the delimiter or by blanks; "..." quotes one, "" inside it being
+// one quote.
+void StringList::setDelimitedText(std::string_view text, char delimiter) {
+  std::vector<std::string> items;
+  std::size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+  };
+  skipBlanks();
+  while (i < text.size()) {
+    std::string item;
+    if (text[i] == '"') {
+      for (++i; i < text.size(); ++i) {
+        if (text[i] == '"') {
+          if (i + 1 < text.size() && text[i + 1] == '"') {
+            item += '"';
+            ++i;
+          } else {
+            ++i;
+            break;
+          }
+        } else {
+          item += text[i];
+        }
+      }
+    } else {
+      while (i < text.size() && text[i] != delimiter && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
+    }
+    items.push_back(std::move(item));
+    skipBlanks();
+    if (i < text.size() && text[i] == delimiter) {
+      ++i;
+      skipBlanks();
+      if (i >= text.size()) items.emplace_back();
+    }
+  }
+  items_.clear();
+  for (std::string& item : items) add(std::move(item));
+}
+
+void StringList::loadFromFile(const std::string& fileName) {
+  std::error_code error;
+  if (fs::is_directory(pathOf(fileName), error))
+    throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
+  std::ifstream in(pathOf(fileName), std::ios::binary);
+  if (!in) throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\". " + std::strerror(errno));
+  setText(cp1251ToUtf8(bytes));
+}
+
+void StringList::saveToFile(const std::string& fileName) const {
+  const fs::path target = pathOf(fileName);
+  fs::path temporary = target;
+  temporary += ".tmp";
+  const std::string bytes = utf8ToCp1251(text());
+  auto fail = [&](const char* what, int code) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw std::runtime_error(std::string(what) + " \"" + fileName + "\". " + std::strerror(code));
+  };
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) fail("Cannot create file", errno);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) fail("Cannot write file", errno);
+  }
+  std::error_code error;
+  fs::rename(temporary, target, error);
+  if (error) fail("Cannot create file", error.value());
+}
+
+}  // namespace kelmo::script_library
