@@ -89,7 +89,13 @@ TEST(CyrillicNames, HeadlessRunWritesTheDataFileTheScriptNames) {
       << run.out;
 }
 
+// kelmo chooses the module library before any script runs: the stand-in, for each test alone.
+void useTheStandInLibrary() {
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KELMO_MODULE_LIBRARY", fs::absolute(KELMO_STANDIN_DLL).c_str()));
+}
+
 TEST(CyrillicNames, RunScriptTakesACyrillicFileName) {
+  useTheStandInLibrary();
   const fs::path folder = freshFolder(L"Настройки");
   writeScript(folder / L"Настройка стенда.ini", {L"begin",
                                                   L"  kelmo_params.FileName := 'Опыт №2.dat';",
@@ -113,6 +119,7 @@ TEST(CyrillicNames, RunScriptTakesACyrillicFileName) {
 }
 
 TEST(CyrillicNames, MissingScriptIsNamedInTheMessage) {
+  useTheStandInLibrary();
   const fs::path folder = freshFolder(L"Пусто");
   const auto run = runKelmo(folder, L"--run-script Нет.ini", folder.parent_path() / L"missing_stderr.txt");
   ASSERT_TRUE(run.started);

@@ -92,6 +92,8 @@ TEST(DebuggerOutput, TakesTheGeneratorsTextsOnePerMessage) {
                                                 "  stopAsymmetricDischarge;\r\n"
                                                 "end.\r\n");
   ASSERT_TRUE(SetEnvironmentVariableW(L"KELMO_SOUND", L"virtual"));
+  // kelmo chooses the module library before any script runs.
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KELMO_MODULE_LIBRARY", fs::absolute(KELMO_STANDIN_DLL).c_str()));
   ASSERT_TRUE(SetEnvironmentVariableW(L"KELMO_DEBUG", nullptr));
 
   const DebuggedRun run = debugKelmo(dir, L"--run-script generator.pas");
