@@ -16,6 +16,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
+  zip unzip
 )
 
 missing=()

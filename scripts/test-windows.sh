@@ -11,6 +11,9 @@ root=${KELMO_BUILD_ROOT:-$here}  # where the build trees go
 jobs=$(nproc)
 
 export WINEDEBUG=-all
+# Wine takes the user's regional settings from the locale: the tests expect the default
+# ones (a decimal point) except where a test sets its own.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
 export WINEPREFIX=${WINEPREFIX:-$root/build-wine/prefix}
 mkdir -p "$(dirname "$WINEPREFIX")"
 

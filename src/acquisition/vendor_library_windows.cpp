@@ -5,6 +5,8 @@
 #include <cstddef>
 
 #include "acquisition/e154_interface.h"
+#include "platform/file_path.h"
+#include "platform/utf16.h"
 
 namespace kelmo {
 
@@ -27,12 +29,13 @@ Entry entryPoint(HMODULE module, const char* name) {
   return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// The system's text in the wide form: the narrow one is in the ANSI code page, not UTF-8.
 std::string systemMessage(::DWORD code) {
-  char* text = nullptr;
-  const ::DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const ::DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length != 0 && text != nullptr ? std::string(text, length) : std::string();
+      code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length != 0 && text != nullptr ? utf16ToUtf8(std::wstring_view(text, length)) : std::string();
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
     message.pop_back();
@@ -61,7 +64,7 @@ class VendorLibrary final : public ModuleLibrary {
 }  // namespace
 
 std::shared_ptr<ModuleLibrary> loadVendorLibrary(const std::string& fileName, std::string& error) {
-  HMODULE module = LoadLibraryA(fileName.c_str());
+  HMODULE module = LoadLibraryW(filePath(fileName).c_str());
   if (module == nullptr) {
     error = "cannot load the module library \"" + fileName + "\": " + systemMessage(GetLastError());
     return nullptr;

@@ -11,6 +11,7 @@
 #include "app/test_run.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/console_text.h"
 #include "platform/date_time.h"
 #include "platform/log_msg.h"
 #include "platform/main_thread_queue.h"
@@ -32,7 +33,7 @@ extern "C" void onStopSignal(int) { stopSignalled.store(true); }
 void recordFailedStart(int) { startFailed = true; }
 
 // A console line may carry its own breaks (CR LF, LF CR, LF or CR); each is one break.
-void writeConsoleLine(const std::string& line) {
+void printConsoleLine(const std::string& line) {
   std::string text;
   text.reserve(line.size() + 1);
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -46,8 +47,7 @@ void writeConsoleLine(const std::string& line) {
     }
   }
   text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  writeConsoleText(stdout, text);
 }
 
 // SIGINT and SIGTERM ask the run to stop, and so does SIGHUP (the terminal or SSH session
@@ -104,7 +104,7 @@ class StopSignals {
 class HeadlessWindow {
  public:
   HeadlessWindow()
-      : queue_(writeConsoleLine, [](int key) {
+      : queue_(printConsoleLine, [](int key) {
           if (key == kKeyEscape) joinTestRun();
         }) {
     registerMainWindow(&queue_, std::this_thread::get_id());

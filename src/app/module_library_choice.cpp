@@ -1,8 +1,9 @@
 #include "app/module_library_choice.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+
+#include "platform/console_text.h"
+#include "platform/program_environment.h"
 
 #ifdef _WIN32
 #include "acquisition/vendor_library_windows.h"
@@ -18,8 +19,8 @@ namespace {
 // Where the simulated slots are claimed: one folder for every program of this user.
 std::string simSlotLockDir() {
   for (const char* name : {"KELMO_SIM_LOCK_DIR", "XDG_RUNTIME_DIR"}) {
-    const char* dir = std::getenv(name);
-    if (dir != nullptr && *dir != '\0') return dir;
+    const std::string dir = environmentVariable(name).value_or("");
+    if (!dir.empty()) return dir;
   }
   return "/tmp";
 }
@@ -28,9 +29,10 @@ std::string simSlotLockDir() {
 }  // namespace
 
 std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error) {
-  const char* choice = std::getenv("KELMO_MODULE_LIBRARY");
+  // Read as UTF-16 on Windows: the library's path may name a Russian folder.
+  const std::string choice = environmentVariable("KELMO_MODULE_LIBRARY").value_or("");
 #ifdef _WIN32
-  const std::string file = choice != nullptr && *choice != '\0' ? choice : kVendorLibraryFileName;
+  const std::string file = !choice.empty() ? choice : kVendorLibraryFileName;
   if (file == "sim") {
     error = "KELMO_MODULE_LIBRARY=sim: the simulated module runs inside the program only off Windows; "
             "give the path of a module library";
@@ -38,16 +40,16 @@ std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& e
   }
   return loadVendorLibrary(file, error);
 #else
-  if (choice != nullptr && *choice != '\0' && std::strcmp(choice, "sim") != 0) {
-    error = std::string("KELMO_MODULE_LIBRARY=") + choice +
+  if (!choice.empty() && choice != "sim") {
+    error = "KELMO_MODULE_LIBRARY=" + choice +
             ": no such module library; the only one available here is \"sim\", the simulated module";
     return nullptr;
   }
   sim::SimConfig config;
   config.slotLockDir = simSlotLockDir();
-  if (const char* text = std::getenv("KELMO_SIM")) {
+  if (const std::optional<std::string> text = environmentVariable("KELMO_SIM")) {
     std::string problem;
-    if (!sim::parseSimConfig(text, config, problem)) {
+    if (!sim::parseSimConfig(*text, config, problem)) {
       error = "KELMO_SIM: " + problem;
       return nullptr;
     }
@@ -60,7 +62,7 @@ bool chooseModuleLibraryAtStartup() {
   std::string error;
   std::shared_ptr<ModuleLibrary> library = chooseModuleLibraryFromEnvironment(error);
   if (!library) {
-    std::fprintf(stderr, "kelmo: %s\n", error.c_str());
+    writeConsoleLine(stderr, "kelmo: " + error);
     return false;
   }
   setModuleLibrary(std::move(library));

@@ -9,16 +9,13 @@
 #include "app/settings_file.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/console_text.h"
 
 namespace kelmo {
 
 namespace {
 
-void printLine(const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
+void printLine(const std::string& line) { writeConsoleLine(stdout, line); }
 
 // Restores the script window factory in force before the command.
 class FactoryRestorer {
@@ -48,7 +45,7 @@ int runScriptCommand(const std::string& fileName) {
   try {
     exitCode = runSettingsScript(fileName) ? 0 : 1;
   } catch (const SettingsFileError& error) {
-    std::fprintf(stderr, "kelmo: %s\n", error.what());
+    writeConsoleLine(stderr, std::string("kelmo: ") + error.what());
   }
 
   // Nothing the script started outlives the command.

@@ -4,14 +4,14 @@
 
 #include "app/settings_file.h"
 #include "app/terminal_script_stop.h"
+#include "platform/console_text.h"
 
 namespace kelmo {
 
 ScreenlessScriptWindow::Reporting ScreenlessScriptWindow::writeToStandardError() {
   Reporting reporting;
   reporting.onShow = [](const std::vector<std::string>& pane) {
-    for (const std::string& line : pane) std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    for (const std::string& line : pane) writeConsoleLine(stderr, line);
   };
   return reporting;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/cp1251.h"
+#include "platform/file_path.h"
 #include "platform/replace_file.h"
 
 namespace kelmo {
@@ -27,8 +28,8 @@ constexpr int kOpenMode = O_CLOEXEC;
 // The full path that was tried: a relative name alone does not say which folder it was in.
 std::string fullPath(const std::string& fileName) {
   std::error_code ec;
-  const std::filesystem::path path = std::filesystem::absolute(fileName, ec);
-  return ec ? fileName : path.lexically_normal().string();
+  const std::filesystem::path path = std::filesystem::absolute(filePath(fileName), ec);
+  return ec ? fileName : fileNameText(path.lexically_normal());
 }
 
 [[noreturn]] void fail(const char* action, const std::string& fileName, int error) {
@@ -78,7 +79,7 @@ std::string joinScriptLines(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> readScriptFile(const std::string& fileName) {
-  FileDescriptor file(::open(fileName.c_str(), O_RDONLY | kOpenMode));
+  FileDescriptor file(openFileDescriptor(fileName, O_RDONLY | kOpenMode));
   if (file.get() < 0) fail(kCannotRead, fileName, errno);
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) fail(kCannotRead, fileName, errno);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/script_runner.h"
+#include "platform/console_text.h"
 
 namespace kelmo {
 
@@ -60,8 +61,7 @@ TerminalScriptStop::TerminalScriptStop(ScriptRunner& runner, const std::string& 
   saved_ = std::make_unique<SavedHandlers>();
   if (!notice) {
     notice = [](const std::string& text) {
-      std::fprintf(stderr, "%s\n", text.c_str());
-      std::fflush(stderr);
+      writeConsoleLine(stderr, text);
     };
   }
   noticeThread_ = std::thread([this, text = noticeText(fileName), notice = std::move(notice), noticeAfter] {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/file_path.h"
+
 namespace kelmo::datafile {
 
 namespace {
@@ -115,7 +117,7 @@ std::optional<std::string> readDataFile(const std::string& path, ReadSink& sink)
   struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, Closer> file(openFile(path, "rb"));
   if (!file) return "cannot open '" + path + "': " + std::strerror(errno);
   DataFileParser parser(sink);
   std::vector<char> block(kBlockBytes);

@@ -1,6 +1,5 @@
 #include "discharge/sound_choice.h"
 
-#include <cstdlib>
 #include <mutex>
 #include <stdexcept>
 
@@ -11,6 +10,7 @@
 #include "discharge/pulse_sound.h"
 #endif
 #include "discharge/virtual_sound.h"
+#include "platform/program_environment.h"
 
 namespace kelmo {
 
@@ -58,8 +58,8 @@ std::vector<std::shared_ptr<SoundStreams>> chooseSoundStreams() {
     std::lock_guard lock(factoryMutex);
     if (replacement) return {replacement()};
   }
-  const char* choice = std::getenv("KELMO_SOUND");
-  if (choice == nullptr || *choice == '\0') return defaultSoundStreams();
+  const std::string choice = environmentVariable("KELMO_SOUND").value_or("");
+  if (choice.empty()) return defaultSoundStreams();
   return {soundStreamsFor(choice)};
 }
 

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_path.h"
+
 namespace kelmo {
 
 namespace {
@@ -24,7 +26,7 @@ void putTag(std::byte*& at, const char* tag) {
 }  // namespace
 
 std::string WavFile::create(const std::string& path, const WaveFormat& format) {
-  file_.reset(std::fopen(path.c_str(), "wb"));
+  file_.reset(openFile(path, "wb"));
   if (!file_) return "cannot create \"" + path + "\": " + std::strerror(errno);
   format_ = format;
   dataBytes_ = 0;

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "platform/file_path.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
@@ -31,8 +33,8 @@ constexpr const char* kAnotherWriter = "его уже пишет другая п
 // Others may read the file while the run writes it, but not write it: a second writer's
 // open fails with a sharing violation.
 int openForAppend(const std::string& fileName, std::string& reason) {
-  const int fd = ::_sopen(fileName.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY, _SH_DENYWR,
-                          _S_IREAD | _S_IWRITE);
+  const int fd = ::_wsopen(filePath(fileName).c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY, _SH_DENYWR,
+                           _S_IREAD | _S_IWRITE);
   if (fd == -1) reason = errno == EACCES ? std::string(kAnotherWriter) + " (или нет доступа)" : std::strerror(errno);
   return fd;
 }
@@ -41,7 +43,7 @@ int openForAppend(const std::string& fileName, std::string& reason) {
 // file is closed or the process dies, so a crashed run never leaves the file claimed.
 // Readers take no lock and are not kept out.
 int openForAppend(const std::string& fileName, std::string& reason) {
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const int fd = openFileDescriptor(fileName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd == -1) {
     reason = std::strerror(errno);
     return -1;

@@ -1,7 +1,8 @@
 #pragma once
 // The system debug output: diagnostics for a developer, never shown to the operator.
 // KELMO_DEBUG=stderr sends them to standard error, any other value names a file,
-// unset discards them. Tests capture them.
+// unset discards them. On Windows each text also goes to an attached debugger
+// (OutputDebugStringA), as it is. Tests capture them.
 #include <functional>
 #include <string>
 

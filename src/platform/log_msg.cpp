@@ -6,6 +6,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "platform/console_text.h"
 #include "platform/cp1251.h"
 #include "platform/date_time.h"
 #include "platform/debug_output.h"
@@ -45,8 +46,7 @@ void logMsg(const std::string& text) {
   if (MainWindowPort* w = mainWindow) {
     w->appendConsoleLine(text);
   } else {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    writeConsoleLine(stdout, text);
   }
 }
 

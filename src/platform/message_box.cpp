@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/console_text.h"
+
 namespace kelmo {
 
 namespace {
@@ -12,7 +14,7 @@ std::mutex boxMutex;
 // Without a window toolkit a box is written to standard error. A question is answered
 // No: nothing is saved and nothing waits for a person who is not there.
 BoxAnswer answerOnConsole(const MessageBoxRequest& r) {
-  std::fprintf(stderr, "%s: %s\n", r.title.c_str(), r.text.c_str());
+  writeConsoleLine(stderr, r.title + ": " + r.text);
   if (!r.choices.empty()) return r.choices.front();
   return r.buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::No;
 }

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "platform/file_path.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
@@ -19,19 +21,22 @@ namespace {
 
 #ifdef _WIN32
 using ssize_t_ = int;
-int openNew(const std::string& name) { return ::_open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE); }
+int openNew(const std::string& name) {
+  return openFileDescriptor(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
 ssize_t_ writeSome(int fd, const char* data, std::size_t size) {
   return ::_write(fd, data, static_cast<unsigned>(size > 0x40000000 ? 0x40000000 : size));
 }
 int flushToDisk(int fd) { return ::_commit(fd); }
 int closeFile(int fd) { return ::_close(fd); }
-void removeFile(const std::string& name) { ::_unlink(name.c_str()); }
+void removeFile(const std::string& name) { ::_wunlink(filePath(name).c_str()); }
 int processId() { return ::_getpid(); }
 
 // MoveFileEx replaces an existing target in one step; write-through returns only when the
 // rename is on the disk.
 std::error_code renameOver(const std::string& from, const std::string& to) {
-  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+  if (::MoveFileExW(filePath(from).c_str(), filePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return {};
   return {static_cast<int>(::GetLastError()), std::system_category()};
 }
 #else

@@ -11,8 +11,8 @@ namespace kelmo {
 
 // Writes `bytes` as the new content of `path` (created when missing). On failure the file at
 // `path` is as it was, the temporary file is removed, and the error says why (errno values
-// on POSIX, the system's error codes on Windows). The name is passed to the system as given
-// (8-bit, the system code page on Windows).
+// on POSIX, the system's error codes on Windows). The name is UTF-8 text, passed to the
+// system in its own form (platform/file_path.h).
 [[nodiscard]] std::error_code replaceFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace kelmo

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/windows_locale.h"
+#else
 #include <langinfo.h>
 #include <locale.h>
 #endif
@@ -15,7 +17,7 @@ namespace kelmo {
 
 namespace {
 
-// Regional settings, read once from the environment's locale.
+// Regional settings, read once: the user's locale on Windows, the environment's elsewhere.
 struct Regional {
   std::atomic<char> decimal{'.'};
   std::atomic<char> time{':'};
@@ -28,7 +30,14 @@ struct Regional {
   bool currencyFirst = true;
 
   Regional() {
-#ifndef _WIN32
+#ifdef _WIN32
+    const WindowsRegionalSettings user = userRegionalSettings();
+    decimal = user.decimal;
+    date = user.date;
+    time = user.time;
+    shortDatePattern = patternFromWindowsFormat(user.shortDateFormat, user.date, '/', "dd/mm/yyyy");
+    longTimePattern = patternFromWindowsFormat(user.timeFormat, user.time, ':', "hh:nn:ss");
+#else
     locale_t loc = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
     if (loc == static_cast<locale_t>(0)) return;
     if (const char* radix = nl_langinfo_l(RADIXCHAR, loc); radix && radix[0] && !radix[1]) decimal = radix[0];

@@ -9,7 +9,8 @@
 
 namespace kelmo {
 
-// Regional settings: read once from the environment's locale; tests set them.
+// Regional settings: read once from the user's locale (on Windows the user's regional
+// settings, elsewhere the environment's locale); tests set them.
 char decimalSeparator();
 void setDecimalSeparator(char c);
 char timeSeparator();

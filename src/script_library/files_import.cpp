@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/file_path.h"
 #include "script_library/import_table.h"
 #include "script_library/standard_library.h"
 
@@ -25,10 +26,7 @@ constexpr char kPathDelimiter = '/';
 // Scripts moved from Windows write '\'; both delimiters split a name everywhere.
 bool isDelimiter(char c) { return c == '/' || c == '\\'; }
 
-fs::path pathOf(const NativeCall& c, std::size_t i) {
-  const std::string_view name = c.arg(i).text();
-  return fs::path(std::u8string(name.begin(), name.end()));
-}
+fs::path pathOf(const NativeCall& c, std::size_t i) { return filePath(c.arg(i).text()); }
 
 // The index after the last delimiter (or drive colon): where the bare name begins.
 std::size_t nameStart(std::string_view s) {
@@ -73,13 +71,11 @@ class FilesImport final : public TableImport {
            return Value(!error);
          }},
         {"function GetCurrentDir: string", [](NativeCall&) {
-           const std::u8string s = fs::current_path().u8string();
-           return Value(std::string(s.begin(), s.end()));
+           return Value(fileNameText(fs::current_path()));
          }},
         {"function ExpandFileName(const FileName: string): string", [](NativeCall& c) {
            std::error_code error;
-           const std::u8string s = fs::absolute(pathOf(c, 0), error).lexically_normal().u8string();
-           return Value(std::string(s.begin(), s.end()));
+           return Value(fileNameText(fs::absolute(pathOf(c, 0), error).lexically_normal()));
          }},
         {"function ExtractFileName(const FileName: string): string",
          [](NativeCall& c) { return Value(c.arg(0).text().substr(nameStart(c.arg(0).text()))); }},

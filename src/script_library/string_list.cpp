@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/cp1251.h"
+#include "platform/file_path.h"
 #include "script_library/single_byte_case.h"
 
 namespace kelmo::script_library {
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path pathOf(const std::string& utf8) { return filePath(utf8); }
 
 std::string_view nameOf(std::string_view item) {
   const std::size_t eq = item.find('=');

@@ -2,15 +2,18 @@
 # The generator's winmm backend under Wine, playing into the null sink of a private
 # PulseAudio server; the sink's monitor is recorded with parec and the recording must hold
 # whole periods of the pattern of data/play_discharge.pas at its exact levels.
-# Usage: winmm_pulseaudio_test.sh EMULATOR KELMO_EXE SCRATCH_DIR
+# Usage: winmm_pulseaudio_test.sh EMULATOR KELMO_EXE MODULE_LIBRARY_DLL SCRATCH_DIR
 set -u
-emulator=$1 program=$2 dir=$3
+emulator=$1 program=$2 library=$3 dir=$4
 here=$(cd "$(dirname "$0")" && pwd)
 for tool in pulseaudio pactl parec lua5.4; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 0; }
 done
 rm -rf "$dir" && mkdir -p "$dir/pulse" && cd "$dir" || exit 1
 cp "$here/data/play_discharge.pas" .
+# kelmo chooses the module library at start, before the script: the stand-in, found in the
+# folder kelmo starts in.
+cp "$library" Lusbapi.dll
 
 export PULSE_RUNTIME_PATH=$dir/pulse PULSE_SERVER=unix:$dir/pulse/native
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
@@ -29,7 +32,7 @@ pactl set-default-sink rig && pactl set-default-source rig.monitor && pactl set-
 
 parec -d rig.monitor --format=s16le --rate=44100 --channels=2 --raw >recording.raw 2>parec.log &
 recorder=$!
-KELMO_SOUND=winmm KELMO_DEBUG=stderr KELMO_MODULE_LIBRARY=none "$emulator" "$program" --run-script play_discharge.pas \
+KELMO_SOUND=winmm KELMO_DEBUG=stderr KELMO_MODULE_LIBRARY= "$emulator" "$program" --run-script play_discharge.pas \
   >kelmo.out 2>kelmo.err
 status=$?
 sleep 0.3

@@ -12,6 +12,8 @@
 #include "app/run_script_command.h"
 #include "app/script_startup.h"
 #include "app/version.h"
+#include "platform/console_text.h"
+#include "platform/program_environment.h"
 
 #ifdef KELMO_WITH_QT
 #include <QApplication>
@@ -27,37 +29,37 @@ namespace {
 constexpr int kUsageExitCode = 2;
 
 void printUsage(std::FILE* out) {
-  std::fprintf(out,
-               "Usage: kelmo [OPTION]...\n"
-               "Runs tests on the rig wired to an E-154 data-acquisition module.\n"
-               "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
-               "F3 edits the settings script kelmo.ini of the current folder).\n"
-               "\n"
-               "  --run-script FILE                compile and run a settings script against the\n"
-               "                                   default settings, without a window; prints\n"
-               "                                   what the script window would show; exit\n"
-               "                                   code 0 when it ran, 1 when it did not\n"
-               "  --headless [--duration SECONDS]  run one test run without a window, console\n"
-               "                                   lines on standard output; it stops after\n"
-               "                                   SECONDS or at Ctrl-C\n"
-               "  --review FILE                    show the runs of a data file in the review\n"
-               "                                   window (F5 in the main window does the same\n"
-               "                                   for the current data file)\n"
-               "  --help                           show this help and exit\n"
-               "  --version                        show the version and exit\n"
-               "\n"
-               "Usage: kelmo report FILE [--run N] [--stats] [--csv OUT] [--plot OUT]\n"
-               "Summarises the runs of a data file without a window.\n"
-               "  --run N      only run N (1 is the first, -1 the last)\n"
-               "  --stats      minimum, maximum, mean and last value of each quantity\n"
-               "  --csv OUT    the run(s) as CSV (UTF-8, '.' decimals); - for standard output\n"
-               "  --plot OUT   the six charts of the run (default: the last) as .png, .svg or .pdf\n"
-               "Exit codes: 0 done, 1 the file has malformed lines (listed on standard error,\n"
-               "the outputs are still written), 2 bad usage or an unreadable file.\n");
+  kelmo::writeConsoleText(out,
+                          "Usage: kelmo [OPTION]...\n"
+                          "Runs tests on the rig wired to an E-154 data-acquisition module.\n"
+                          "Without options the main window opens (F9 starts a test run, Esc stops it,\n"
+                          "F3 edits the settings script kelmo.ini of the current folder).\n"
+                          "\n"
+                          "  --run-script FILE                compile and run a settings script against the\n"
+                          "                                   default settings, without a window; prints\n"
+                          "                                   what the script window would show; exit\n"
+                          "                                   code 0 when it ran, 1 when it did not\n"
+                          "  --headless [--duration SECONDS]  run one test run without a window, console\n"
+                          "                                   lines on standard output; it stops after\n"
+                          "                                   SECONDS or at Ctrl-C\n"
+                          "  --review FILE                    show the runs of a data file in the review\n"
+                          "                                   window (F5 in the main window does the same\n"
+                          "                                   for the current data file)\n"
+                          "  --help                           show this help and exit\n"
+                          "  --version                        show the version and exit\n"
+                          "\n"
+                          "Usage: kelmo report FILE [--run N] [--stats] [--csv OUT] [--plot OUT]\n"
+                          "Summarises the runs of a data file without a window.\n"
+                          "  --run N      only run N (1 is the first, -1 the last)\n"
+                          "  --stats      minimum, maximum, mean and last value of each quantity\n"
+                          "  --csv OUT    the run(s) as CSV (UTF-8, '.' decimals); - for standard output\n"
+                          "  --plot OUT   the six charts of the run (default: the last) as .png, .svg or .pdf\n"
+                          "Exit codes: 0 done, 1 the file has malformed lines (listed on standard error,\n"
+                          "the outputs are still written), 2 bad usage or an unreadable file.\n");
 }
 
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "kelmo: %s\nTry 'kelmo --help' for more information.\n", message.c_str());
+  kelmo::writeConsoleText(stderr, "kelmo: " + message + "\nTry 'kelmo --help' for more information.\n");
   return kUsageExitCode;
 }
 
@@ -79,9 +81,9 @@ struct CommandLine {
   std::string error;
 };
 
-CommandLine parseCommandLine(int argc, char** argv) {
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
   CommandLine line;
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const std::vector<std::string_view> args(arguments.begin(), arguments.end());
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -125,19 +127,21 @@ CommandLine parseCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::string_view(argv[1]) == "report") {
+  // Read once as UTF-16 on Windows: file names may be Russian.
+  const std::vector<std::string> arguments = kelmo::programArguments(argc, argv);
+  if (!arguments.empty() && arguments.front() == "report") {
 #ifdef KELMO_WITH_QT
     kelmo::installReportPlot();
 #endif
-    return kelmo::reportCommand({argv + 2, argv + argc});
+    return kelmo::reportCommand({arguments.begin() + 1, arguments.end()});
   }
-  const CommandLine line = parseCommandLine(argc, argv);
+  const CommandLine line = parseCommandLine(arguments);
   if (line.help) {
     printUsage(stdout);
     return 0;
   }
   if (line.version) {
-    std::printf("%s %s\n", kelmo::kProgramName, kelmo::kVersionText);
+    kelmo::writeConsoleLine(stdout, std::string(kelmo::kProgramName) + " " + kelmo::kVersionText);
     return 0;
   }
   if (!line.error.empty()) return usageError(line.error);
@@ -166,7 +170,7 @@ int main(int argc, char** argv) {
 #ifdef KELMO_WITH_QT
   // The toolkit takes its own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
-  const CommandLine rest = parseCommandLine(argc, argv);
+  const CommandLine rest = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
   if (line.review) return kelmo::runReviewWindow(*line.review);
   kelmo::installScriptWindow();

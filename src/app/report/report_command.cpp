@@ -11,6 +11,8 @@
 #include "app/report/report_tables.h"
 #include "datafile/data_file_reader.h"
 #include "platform/cp1251.h"
+#include "platform/console_text.h"
+#include "platform/file_path.h"
 
 namespace kelmo {
 
@@ -31,12 +33,12 @@ struct ReportOptions {
 };
 
 int usageError(const std::string& message) {
-  std::fprintf(stderr, "kelmo report: %s\nTry 'kelmo --help' for more information.\n", message.c_str());
+  writeConsoleText(stderr, "kelmo report: " + message + "\nTry 'kelmo --help' for more information.\n");
   return kReportUsageOrFile;
 }
 
 int fileError(const std::string& message) {
-  std::fprintf(stderr, "kelmo report: %s\n", message.c_str());
+  writeConsoleLine(stderr, "kelmo report: " + message);
   return kReportUsageOrFile;
 }
 
@@ -137,7 +139,7 @@ class CsvTarget {
       return std::nullopt;
     }
     temporary_ = name + ".part";
-    file_ = std::fopen(temporary_.c_str(), "wb");
+    file_ = openFile(temporary_, "wb");
     if (!file_) return "cannot write '" + name + "'";
     return std::nullopt;
   }
@@ -146,9 +148,9 @@ class CsvTarget {
     const bool ok = !std::ferror(file_) && std::fclose(file_) == 0;
     file_ = nullptr;
     std::error_code ec;
-    if (ok) std::filesystem::rename(temporary_, name_, ec);
+    if (ok) std::filesystem::rename(filePath(temporary_), filePath(name_), ec);
     if (!ok || ec) {
-      std::filesystem::remove(temporary_, ec);
+      std::filesystem::remove(filePath(temporary_), ec);
       return "cannot write '" + name_ + "'";
     }
     return std::nullopt;
@@ -157,7 +159,7 @@ class CsvTarget {
     if (file_ && file_ != stdout) {
       std::fclose(file_);
       std::error_code ec;
-      std::filesystem::remove(temporary_, ec);
+      std::filesystem::remove(filePath(temporary_), ec);
     }
   }
   std::FILE* file() const { return file_; }

@@ -16,6 +16,8 @@
 #include "app/review/review_charts.h"
 #include "app/window/data_file_review_hook.h"
 #include "datafile/min_max_decimator.h"
+#include "platform/console_text.h"
+#include "platform/file_path.h"
 
 namespace kelmo {
 
@@ -156,10 +158,10 @@ void ReviewWindow::askAndSave() {
 }
 
 int runReviewWindow(const std::string& fileName) {
-  if (std::FILE* f = std::fopen(fileName.c_str(), "rb")) {
+  if (std::FILE* f = openFile(fileName, "rb")) {
     std::fclose(f);
   } else {
-    std::fprintf(stderr, "kelmo: cannot read '%s'\n", fileName.c_str());
+    writeConsoleLine(stderr, "kelmo: cannot read '" + fileName + "'");
     return 2;
   }
   ReviewWindow window(fileName);
