@@ -144,7 +144,7 @@ TEST_F(ScriptRunTexts, ACompileErrorShowsItsMessageWithRowAndColumnAndNothingRun
   EXPECT_TRUE(run.shown);
   ASSERT_GE(run.pane.size(), 3u);
   EXPECT_EQ(run.pane.front(), "Compiled Script: ");
-  EXPECT_EQ(run.pane[1].rfind("[Error] (4:3): ", 0), 0u) << run.pane[1];
+  EXPECT_EQ(run.pane[1].rfind("[Error] (3:15): ", 0), 0u) << run.pane[1];
   EXPECT_EQ(run.pane.back(), "");
   EXPECT_EQ(test::joined(run.pane).find("Succesfully"), std::string::npos);
   EXPECT_EQ(kelmo_params().airDelay, 0);

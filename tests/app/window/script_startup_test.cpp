@@ -127,7 +127,7 @@ TEST(ScriptStartup, AFailingScriptShowsTheWindowAndClosingItEndsWith123) {
   };
   const Case cases[] = {
       {"syntax error", "begin\r\n  writeLn('x')\r\n  writeLn('y');\r\nend.\r\n",
-       "script window: Compiled Script:  | [Error] (3:3): "},
+       "script window: Compiled Script:  | [Error] (2:15): "},
       {"setRange(0, 1000)", "begin\r\n  kelmo_params.setRange(0, 1000);\r\nend.\r\n",
        "script window: Compiled Script:  | Succesfully compiled |  | Error while executing script: Exception: "
        "диапазон напряжения может быть 5000,1600,500 или 160мВ, а передано 1000\n"},
