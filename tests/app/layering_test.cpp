@@ -2,10 +2,10 @@
 // may include a window header or the toolkit, or a build without Qt could not exist.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -15,6 +15,36 @@ namespace fs = std::filesystem;
 
 // KELMO_TEST_DATA_DIR is tests/app/data; the sources are two levels above tests/app.
 fs::path sourceRoot() { return fs::path(KELMO_TEST_DATA_DIR).parent_path().parent_path().parent_path() / "src"; }
+
+// Whether a line includes a window header, a toolkit header (QWidget, QtCore/...), the chart
+// library or the editor. Hand-written: g++ 12 warns inside <regex> under the sanitizers.
+bool includesWindowOrToolkit(const std::string& line) {
+  std::size_t i = line.find_first_not_of(" \t");
+  if (i == std::string::npos || line[i] != '#') return false;
+  i = line.find_first_not_of(" \t", i + 1);
+  if (i == std::string::npos || line.compare(i, 7, "include") != 0) return false;
+  i = line.find_first_not_of(" \t", i + 7);
+  if (i == std::string::npos || (line[i] != '<' && line[i] != '"')) return false;
+  const std::string name = line.substr(i + 1);
+  if (name.rfind("app/window/", 0) == 0 || name.rfind("qcustomplot", 0) == 0 || name.rfind("Qsci/", 0) == 0) {
+    return true;
+  }
+  if (name.empty() || name[0] != 'Q') return false;
+  std::size_t j = 1;
+  while (j < name.size() && std::isalpha(static_cast<unsigned char>(name[j]))) ++j;
+  return j < name.size() && (name[j] == '>' || name[j] == '/');
+}
+
+TEST(Layering, TheIncludeMatcherFindsWindowAndToolkitHeaders) {
+  for (const char* line : {"#include <QWidget>", "  #  include <QtCore/QString>", "#include \"app/window/main_form.h\"",
+                           "#include <qcustomplot.h>", "#include <Qsci/qsciscintilla.h>"}) {
+    EXPECT_TRUE(includesWindowOrToolkit(line)) << line;
+  }
+  for (const char* line : {"#include <string>", "#include \"app/headless.h\"", "// #include <QWidget>",
+                           "#include \"app/version.h\"", "#include <Q.h>"}) {
+    EXPECT_FALSE(includesWindowOrToolkit(line)) << line;
+  }
+}
 
 TEST(Layering, HeadlessCodeIncludesNoWindowHeaderAndNoToolkit) {
   const fs::path root = sourceRoot();
@@ -29,8 +59,6 @@ TEST(Layering, HeadlessCodeIncludesNoWindowHeaderAndNoToolkit) {
     if (text.find("Qt6::") != std::string::npos) windowed.push_back(entry.path().parent_path());
   }
   EXPECT_GE(windowed.size(), 2U);
-  const std::regex forbidden(R"(^\s*#\s*include\s*[<"](app/window/|Q[A-Za-z]*[>/]|qcustomplot|Qsci/))");
-
   int filesRead = 0;
   std::vector<std::string> offences;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
@@ -47,7 +75,7 @@ TEST(Layering, HeadlessCodeIncludesNoWindowHeaderAndNoToolkit) {
     std::ifstream in(file);
     std::string line;
     for (int row = 1; std::getline(in, line); ++row) {
-      if (std::regex_search(line, forbidden)) {
+      if (includesWindowOrToolkit(line)) {
         offences.push_back(fs::relative(file, root).string() + ":" + std::to_string(row) + ": " + line);
       }
     }
