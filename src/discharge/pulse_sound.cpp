@@ -100,9 +100,9 @@ std::string PulseSound::connect(const WaveFormat& format) {
   }
   if (const char* server = pa_context_get_server(context_)) serverName_ = server;
 
-  const pa_sample_spec spec{PA_SAMPLE_S16LE, format.framesPerSecond, static_cast<std::uint8_t>(format.channels)};
-  record_ = pa_stream_new(context_, "kelmo discharge pacing", &spec, nullptr);
-  playback_ = pa_stream_new(context_, "kelmo discharge", &spec, nullptr);
+  const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, format.framesPerSecond, static_cast<std::uint8_t>(format.channels)};
+  record_ = pa_stream_new(context_, "kelmo discharge pacing", &sampleFormat, nullptr);
+  playback_ = pa_stream_new(context_, "kelmo discharge", &sampleFormat, nullptr);
   if (record_ == nullptr || playback_ == nullptr) return lastError();
   pa_stream_set_read_callback(record_, &Callbacks::recorded, this);
   pa_stream_set_overflow_callback(record_, &Callbacks::overflow, this);

@@ -167,7 +167,7 @@ class FormatReader {
     next_ = index;
   }
 
-  // A number of the specification, '*' taking it from the arguments; -1 when absent.
+  // A width, precision or index of a format item, '*' taking it from the arguments; -1 when absent.
   int number(std::size_t& i) {
     if (i < pattern_.size() && pattern_[i] == '*') {
       ++i;

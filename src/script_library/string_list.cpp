@@ -11,6 +11,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/file_path.h"
+#include "platform/replace_file.h"
 #include "script_library/single_byte_case.h"
 
 namespace kelmo::script_library {
@@ -252,25 +253,8 @@ void StringList::loadFromFile(const std::string& fileName) {
 }
 
 void StringList::saveToFile(const std::string& fileName) const {
-  const fs::path target = pathOf(fileName);
-  fs::path temporary = target;
-  temporary += ".tmp";
-  const std::string bytes = utf8ToCp1251(text());
-  auto fail = [&](const char* what, int code) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw std::runtime_error(std::string(what) + " \"" + fileName + "\". " + std::strerror(code));
-  };
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) fail("Cannot create file", errno);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) fail("Cannot write file", errno);
-  }
-  std::error_code error;
-  fs::rename(temporary, target, error);
-  if (error) fail("Cannot create file", error.value());
+  if (const std::error_code error = replaceFileAtomically(fileName, utf8ToCp1251(text())))
+    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + error.message());
 }
 
 }  // namespace kelmo::script_library
