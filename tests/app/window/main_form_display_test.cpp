@@ -2,6 +2,8 @@
 // notification still adds its points, and the end of a run shows the last of them.
 #include <qcustomplot.h>
 
+#include <algorithm>
+#include <chrono>
 #include <thread>
 
 #include "app/window/frame_chart.h"
@@ -43,11 +45,19 @@ TEST_F(DisplayTest, ABurstOfNotificationsBetweenTwoPaintsKeepsEveryPoint) {
 
   // Each notification is handled before the next arrives, as at a short period.
   constexpr int kNotifications = 100;
+  const auto burstStart = std::chrono::steady_clock::now();
   for (int n = 0; n < kNotifications; ++n) {
     for (int k = 0; k < 6; ++k) MeasuredValues[static_cast<std::size_t>(k)] = n + k / 10.0;
     postFromWorker(kKeyEnter);
     ASSERT_TRUE(processUntilPoints(n + 1));
   }
+  const auto burst = std::chrono::steady_clock::now() - burstStart;
+  const std::array<int, 6> replotsInBurst = replots;
+  // A fast machine may finish the burst within one display interval; the held-back paint
+  // still comes, while the run goes on.
+  ASSERT_TRUE(processUntil([&] { return std::ranges::all_of(replots, [](int r) { return r >= 1; }); }));
+  // At most one paint per display interval, however many notifications came in between.
+  const int paintsAllowed = static_cast<int>(burst / TmainForm::kDisplayInterval) + 2;
 
   for (int k = 0; k < 6; ++k) {
     const auto& points = *chart(k)->Series1()->data();
@@ -59,8 +69,8 @@ TEST_F(DisplayTest, ABurstOfNotificationsBetweenTwoPaintsKeepsEveryPoint) {
       }
     }
     EXPECT_EQ(chart(k)->EditValue()->text().toStdString(), formatText("%9.5f", {kNotifications - 1 + k / 10.0}));
-    EXPECT_GE(replots[static_cast<std::size_t>(k)], 1) << "chart " << k;
-    EXPECT_LT(replots[static_cast<std::size_t>(k)], kNotifications / 2) << "chart " << k << " replotted per notification";
+    EXPECT_LE(replotsInBurst[static_cast<std::size_t>(k)], paintsAllowed)
+        << "chart " << k << " replotted per notification";
   }
 
   // The end of the run shows the last point without waiting for the display pace.
