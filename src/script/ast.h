@@ -108,7 +108,10 @@ struct Stmt {
   bool global = false;                 // For control variable / assign target global
   int slot = 0;                        // For control variable / Inc target / temporaries
   int slot2 = 0;                       // For: the limit's temporary slot
-  std::vector<int> withSlots;          // With: temporaries holding the objects
+  // With: per expression, the temporary it fills once at the start (objects, record values,
+  // computed indexes of record designators), or -1 for a designator evaluated only for its
+  // range checks.
+  std::vector<int> withSlots;
   std::vector<bool> withGlobal;
   const Type* type = nullptr;          // For control variable type / assign target type
   std::int64_t step = 1;

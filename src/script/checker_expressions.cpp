@@ -14,6 +14,43 @@ Symbol* Checker::Impl::lookup(const std::string& lower) {
   return it != globals.end() ? &it->second : nullptr;
 }
 
+// The innermost 'with' that opened a field, property or method of this name: it hides
+// outer ones, locals and globals alike.
+const WithEntry* Checker::Impl::withMember(const std::string& lower) const {
+  for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
+    if (w->record) {
+      for (const Field& f : w->record->type->fields)
+        if (lowerName(f.name) == lower) return &*w;
+      continue;
+    }
+    if (w->cls->findProperty(lower) != nullptr) return &*w;
+    if (const Routine* m = w->cls->findMethod(lower); m != nullptr && m->kind != RoutineKind::Constructor) return &*w;
+  }
+  return nullptr;
+}
+
+// A copy of a resolved record designator: variables, constant indexes and field numbers,
+// and reads of the temporaries that hold computed indexes.
+ExprPtr copyDesignator(const Expr& d) {
+  auto c = std::make_unique<Expr>();
+  c->op = d.op;
+  c->row = d.row;
+  c->col = d.col;
+  c->type = d.type;
+  c->intValue = d.intValue;
+  c->slot = d.slot;
+  c->shared = d.shared;
+  for (const auto& k : d.kids) c->kids.push_back(copyDesignator(*k));
+  return c;
+}
+
+// A field of a record a 'with' opened: that field of the designator.
+void Checker::Impl::withField(ExprPtr& e, const WithEntry& w) {
+  e->kids.clear();
+  e->kids.push_back(copyDesignator(*w.record));
+  recordField(e);
+}
+
 // The object a 'with' opened, as an expression reading its temporary.
 ExprPtr Checker::Impl::withObject(const WithEntry& w, int row, int col) {
   auto e = std::make_unique<Expr>();
@@ -238,7 +275,8 @@ void Checker::Impl::expectValue(ExprPtr& e) {
 // identifier
 void Checker::Impl::name(ExprPtr& e, bool statement) {
   std::string lower = lowerName(e->text);
-  for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
+  if (const WithEntry* w = withMember(lower)) {
+    if (w->record) return withField(e, *w);
     if (const Property* prop = w->cls->findProperty(lower)) {
       if (!prop->readable) return error(*e, "Property '" + prop->name + "' is write-only");
       int row = e->row, col = e->col;
@@ -248,11 +286,7 @@ void Checker::Impl::name(ExprPtr& e, bool statement) {
       e->kids.push_back(withObject(*w, row, col));
       return;
     }
-    if (Routine* m = w->cls->findMethod(lower); m != nullptr && m->kind != RoutineKind::Constructor) {
-      std::vector<ExprPtr> args;
-      auto object = withObject(*w, e->row, e->col);
-      return callMethod(e, m, std::move(object), std::move(args), statement);
-    }
+    return callMethod(e, w->cls->findMethod(lower), withObject(*w, e->row, e->col), {}, statement);
   }
   Symbol* s = lookup(lower);
   if (s == nullptr) return error(*e, unknownName(e->text));
@@ -283,9 +317,7 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
   std::string lower = lowerName(e->text);
   if (base->op == Op::Name) {
     Symbol* s = lookup(lowerName(base->text));
-    bool shadowed = false;
-    for (const auto& w : withs)
-      if (w.cls->findProperty(lowerName(base->text)) || w.cls->findMethod(lowerName(base->text))) shadowed = true;
+    bool shadowed = withMember(lowerName(base->text)) != nullptr;
     if (!shadowed && s != nullptr && s->kind == Symbol::TypeName) {
       if (s->type->kind != TypeKind::Class) return error(*e, "'" + base->text + "' is not a class");
       Routine* ctor = s->type->cls->findMethod(lower);
@@ -497,6 +529,7 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
 
 // A const parameter (or an element of one) cannot be assigned.
 bool Checker::Impl::isReadOnly(const Expr& e) {
+  if (isWithValue(e)) return true;
   const Expr* base = &e;
   while (base->op == Op::Element) base = base->kid(0);
   if (base->op != Op::Local && base->op != Op::Global) return false;
@@ -509,6 +542,17 @@ bool Checker::Impl::isReadOnly(const Expr& e) {
     for (const auto& [k, s] : *locals)
       if (s.kind == Symbol::Variable && !s.global && base->op == Op::Local && s.slot == base->slot)
         return s.readOnly;
+  return false;
+}
+
+// A field of a record value that a 'with' holds in a temporary (a function's result).
+bool Checker::Impl::isWithValue(const Expr& e) const {
+  const Expr* base = &e;
+  while (base->op == Op::Element) base = base->kid(0);
+  for (const auto& w : withs)
+    if (w.record && w.readOnly && w.record->op == base->op && w.record->slot == base->slot &&
+        (base->op == Op::Local || base->op == Op::Global))
+      return true;
   return false;
 }
 
@@ -527,12 +571,11 @@ void Checker::Impl::apply(ExprPtr& e, bool statement) {
   }
   if (callee->op != Op::Name) return error(*callee, "Procedure or function expected before '('");
   std::string lower = lowerName(callee->text);
-  for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
-    if (Routine* m = w->cls->findMethod(lower); m != nullptr && m->kind != RoutineKind::Constructor) {
-      e->text = callee->text;
-      return callMethod(e, m, withObject(*w, e->row, e->col), std::move(args), statement);
-    }
+  if (const WithEntry* w = withMember(lower)) {
+    if (w->record) return error(*callee, "'" + callee->text + "' is a field, not a routine");
     if (w->cls->findProperty(lower)) return error(*callee, "Property '" + callee->text + "' takes no arguments");
+    e->text = callee->text;
+    return callMethod(e, w->cls->findMethod(lower), withObject(*w, e->row, e->col), std::move(args), statement);
   }
   Symbol* s = lookup(lower);
   if (s == nullptr) return error(*callee, unknownName(callee->text));

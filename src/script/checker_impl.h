@@ -36,12 +36,20 @@ struct Symbol {
   std::string name;              // as declared
 };
 
-// An object opened by a 'with' statement, held in a temporary slot.
+// What a 'with' statement opened. An object is held in a temporary slot. A record stays a
+// designator (variable, fields, elements) whose computed indexes were moved into
+// temporaries, so that its fields read and write the variable itself; a record that is not
+// a variable (a function's result) is held in a temporary and is read-only.
 struct WithEntry {
-  const ClassInfo* cls;
-  int slot;
-  bool global;
+  const ClassInfo* cls = nullptr;  // an object
+  int slot = 0;
+  bool global = false;
+  ExprPtr record;                  // a record: the designator its fields hang from
+  bool readOnly = false;           // a record value, a typed constant or a const parameter
 };
+
+// A copy of a resolved record designator (what a 'with' on a record opened).
+ExprPtr copyDesignator(const Expr& d);
 
 inline Tok tok(int syntaxOp) { return static_cast<Tok>(syntaxOp); }
 
@@ -105,7 +113,9 @@ struct Checker::Impl {
 
   // ---- name lookup ----
   Symbol* lookup(const std::string& lower);
+  const WithEntry* withMember(const std::string& lower) const;
   ExprPtr withObject(const WithEntry& w, int row, int col);
+  void withField(ExprPtr& e, const WithEntry& w);
   int newSlot();
 
   // ---- expressions ----
@@ -125,6 +135,7 @@ struct Checker::Impl {
   void finishCall(Expr& e, Routine* r, bool statement);
   bool arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args);
   bool isReadOnly(const Expr& e);
+  bool isWithValue(const Expr& e) const;
   void apply(ExprPtr& e, bool statement);
   void typeCast(ExprPtr& e, const Type* t, std::vector<ExprPtr> args);
   void index(ExprPtr& e);
@@ -158,6 +169,9 @@ struct Checker::Impl {
   void caseStatement(Stmt& s);
   bool constantLabel(ExprPtr& e, const Type* t, std::int64_t& out);
   void withStatement(Stmt& s);
+  int withTemporary(Stmt& s, ExprPtr value);
+  WithEntry openRecord(Stmt& s, ExprPtr designator);
+  bool moveIndexesToTemporaries(Stmt& s, Expr& designator);
   void tryExcept(Stmt& s);
 
   // ---- declarations of the script ----

@@ -76,9 +76,7 @@ void Checker::Impl::callStatement(Stmt& s) {
   if (e->op == Op::Name || (e->op == Op::Apply && e->kid(0)->op == Op::Name)) {
     Expr* n = e->op == Op::Name ? e.get() : e->kid(0);
     text = n->text;
-    bool shadowed = false;
-    for (const auto& w : withs)
-      if (w.cls->findProperty(lowerName(n->text)) || w.cls->findMethod(lowerName(n->text))) shadowed = true;
+    bool shadowed = withMember(lowerName(n->text)) != nullptr;
     Symbol* sym = shadowed ? nullptr : lookup(lowerName(n->text));
     if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
         (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
@@ -227,27 +225,34 @@ void Checker::Impl::assignment(Stmt& s) {
     }
   } else if (target->op == Op::Name) {
     std::string lower = lowerName(target->text);
-    for (auto w = withs.rbegin(); w != withs.rend(); ++w) {
-      if (const Property* prop = w->cls->findProperty(lower)) {
+    if (const WithEntry* w = withMember(lower)) {
+      if (w->record) {
+        withField(target, *w);
+      } else if (const Property* prop = w->cls->findProperty(lower)) {
         target->kids.push_back(withObject(*w, target->row, target->col));
         return propertyAssignment(s, prop);
+      } else {
+        return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
       }
-      if (w->cls->findMethod(lower)) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a method");
+    } else if (Symbol* sym = lookup(lower); sym == nullptr) {
+      return error(*target, unknownName(target->text));
+    } else {
+      if (sym->kind != Symbol::Variable && sym->kind != Symbol::RefParam)
+        return error(*target, "Left side cannot be assigned to");
+      if (sym->readOnly) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a constant parameter");
+      if (locals != nullptr && routine != nullptr && sym->slot == 0 && !sym->global &&
+          sym->kind == Symbol::Variable && routine->result != nullptr)
+        routine->resultAssigned = true;
+      expression(target);
     }
-    Symbol* sym = lookup(lower);
-    if (sym == nullptr) return error(*target, unknownName(target->text));
-    if (sym->kind != Symbol::Variable && sym->kind != Symbol::RefParam)
-      return error(*target, "Left side cannot be assigned to");
-    if (sym->readOnly) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a constant parameter");
-    if (locals != nullptr && routine != nullptr && sym->slot == 0 && !sym->global &&
-        sym->kind == Symbol::Variable && routine->result != nullptr)
-      routine->resultAssigned = true;
-    expression(target);
   } else {
     expression(target);
   }
   if (failed(target)) return;
-  if (target->op == Op::Local && target->slot == 0 && routine != nullptr && routine->result != nullptr)
+  // Result itself, or a field or element of it.
+  const Expr* root = target.get();
+  while (root->op == Op::Element) root = root->kid(0);
+  if (root->op == Op::Local && root->slot == 0 && routine != nullptr && routine->result != nullptr)
     routine->resultAssigned = true;
   if (target->op == Op::StrChar) {
     if (!isLvalue(*target->kid(0)) || isReadOnly(*target->kid(0))) return error(*target, "Left side cannot be assigned to");
@@ -263,7 +268,7 @@ void Checker::Impl::assignment(Stmt& s) {
     s.kind = StmtKind::AssignProperty;
     return;
   }
-  if (!isLvalue(*target)) return error(*target, "Left side cannot be assigned to");
+  if (!isLvalue(*target) || isWithValue(*target)) return error(*target, "Left side cannot be assigned to");
   if (isReadOnly(*target)) return error(*target, "Left side cannot be assigned to: constant parameter");
   if (!valueFor(value, target->type)) return;
   s.type = target->type;
@@ -367,24 +372,90 @@ bool Checker::Impl::constantLabel(ExprPtr& e, const Type* t, std::int64_t& out) 
   return true;
 }
 
-// with = "with" object {"," object} "do" statement
+// with = "with" designator {"," designator} "do" statement
+// Each designator is an object or a record, evaluated once at the start; later ones hide
+// the members of earlier ones.
 void Checker::Impl::withStatement(Stmt& s) {
+  std::vector<ExprPtr> designators = std::move(s.exprs);
+  s.exprs.clear();
   std::size_t pushed = 0;
-  for (auto& obj : s.exprs) {
-    expectValue(obj);
-    if (failed(obj)) continue;
-    if (obj->type->kind != TypeKind::Class) {
-      error(*obj, "Object expected in 'with', not '" + obj->type->name + "'");
+  for (auto& d : designators) {
+    expectValue(d);
+    if (failed(d)) continue;
+    if (d->type->kind == TypeKind::Class) {
+      WithEntry w;
+      w.cls = d->type->cls;
+      w.global = routine == nullptr;
+      w.slot = withTemporary(s, std::move(d));
+      withs.push_back(std::move(w));
+    } else if (d->type->kind == TypeKind::Record) {
+      withs.push_back(openRecord(s, std::move(d)));
+    } else {
+      error(*d, "Record or object expected in 'with', not '" + d->type->name + "'");
       continue;
     }
-    int slot = newSlot();
-    s.withSlots.push_back(slot);
-    s.withGlobal.push_back(routine == nullptr);
-    withs.push_back({obj->type->cls, slot, routine == nullptr});
     ++pushed;
   }
   statement(s.thenPart);
   withs.resize(withs.size() - pushed);
+}
+
+// A temporary that the 'with' statement fills at its start with `value`; returns its slot.
+int Checker::Impl::withTemporary(Stmt& s, ExprPtr value) {
+  int slot = newSlot();
+  s.exprs.push_back(std::move(value));
+  s.withSlots.push_back(slot);
+  s.withGlobal.push_back(routine == nullptr);
+  return slot;
+}
+
+// record designator = variable {"." field | "[" index "]"} | value
+// A variable keeps its designator, with computed indexes held in temporaries: the body's
+// fields are then the variable's own, at the element chosen when the 'with' began. The
+// designator is also evaluated once at the start, so that a bad index is reported there.
+// Any other record value is copied into a temporary.
+WithEntry Checker::Impl::openRecord(Stmt& s, ExprPtr designator) {
+  WithEntry w;
+  w.global = routine == nullptr;
+  if (!isLvalue(*designator)) {
+    w.readOnly = true;
+    auto read = std::make_unique<Expr>();
+    read->op = w.global ? Op::Global : Op::Local;
+    read->type = designator->type;
+    read->row = designator->row;
+    read->col = designator->col;
+    read->slot = withTemporary(s, std::move(designator));
+    w.slot = read->slot;
+    w.record = std::move(read);
+    return w;
+  }
+  w.readOnly = isReadOnly(*designator);
+  if (moveIndexesToTemporaries(s, *designator)) {
+    s.exprs.push_back(copyDesignator(*designator));
+    s.withSlots.push_back(-1);
+    s.withGlobal.push_back(false);
+  }
+  w.record = std::move(designator);
+  return w;
+}
+
+// Replaces each computed array index of the designator by a read of a temporary that the
+// 'with' fills first; whether the designator selects an array element at all.
+bool Checker::Impl::moveIndexesToTemporaries(Stmt& s, Expr& designator) {
+  if (designator.op != Op::Element) return false;
+  bool element = moveIndexesToTemporaries(s, *designator.kid(0));
+  if (designator.kid(0)->type->kind == TypeKind::Record) return element;  // a field number
+  ExprPtr& index = designator.kids[1];
+  if (index->op != Op::ConstInt) {
+    auto read = std::make_unique<Expr>();
+    read->op = routine == nullptr ? Op::Global : Op::Local;
+    read->type = index->type;
+    read->row = index->row;
+    read->col = index->col;
+    read->slot = withTemporary(s, std::move(index));
+    index = std::move(read);
+  }
+  return true;
 }
 
 // try = "try" statements "except" ({"on" [name ":"] class "do" statement} | statements) "end"

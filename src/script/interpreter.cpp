@@ -953,11 +953,16 @@ struct Interpreter::Impl {
         return Flow::Normal;
       }
       case StmtKind::With: {
+        // Objects, record values and the indexes of record designators, once, in order.
         for (std::size_t i = 0; i < s->exprs.size(); ++i) {
-          Value obj = eval(s->expr(i));
-          if (obj.isNil()) fault(s->expr(i), "Access to a nil object in 'with'");
+          const Expr* x = s->expr(i);
+          if (s->withSlots[i] < 0) {  // a record designator's own checks (its indexes' range)
+            eval(x);
+            continue;
+          }
           Value& slot = s->withGlobal[i] ? globals[static_cast<std::size_t>(s->withSlots[i])] : locals[s->withSlots[i]];
-          slot = std::move(obj);
+          store(&slot, x->type, x);
+          if (x->type->kind == TypeKind::Class && slot.isNil()) fault(x, "Access to a nil object in 'with'");
         }
         return exec(s->thenPart.get());
       }
