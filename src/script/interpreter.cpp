@@ -103,6 +103,8 @@ struct Interpreter::Impl {
 
   // ---- variables ----
 
+  // The storage of a variable, record field or array element, for writing: an array or
+  // record shared by copy-on-write is unshared on the way.
   Value* slotRef(const Expr* e) {
     switch (e->op) {
       case Op::Local: return &locals[e->slot];
@@ -111,27 +113,48 @@ struct Interpreter::Impl {
       case Op::Element: {
         std::int64_t i = operand(e->kid(1));
         const Expr* b = e->kid(0);
-        Value* base = b->op == Op::Local ? &locals[b->slot] : slotRef(b);
-        if (e->shared) {  // a dynamic array is written in place, seen by every reference to it
-          Value::ArrayRep* a = base->arrayRep();
-          return &a->items[elementIndex(e, a, i)];
-        }
-        Value::ArrayRep* a = &base->mutableArray();
+        Value* base = b->op == Op::Local    ? &locals[b->slot]
+                      : b->op == Op::Global ? &globals[static_cast<std::size_t>(b->slot)]
+                                            : slotRef(b);
+        // A dynamic array is written in place, seen by every reference to it.
+        Value::ArrayRep* a = e->shared ? base->arrayRep() : &base->mutableArray();
         return &a->items[elementIndex(e, a, i)];
       }
       default: fault(e, "Variable required");
     }
   }
 
-  std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
-    if (a == nullptr) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
-    std::int64_t k = i - a->low;
-    if (k < 0 || k >= static_cast<std::int64_t>(a->items.size())) {
-      if (a->items.empty()) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
-      fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
-                   std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1));
+  // A record field or array element for reading, in place: nothing is copied when the
+  // record or array is a variable; otherwise `keep` holds the value it belongs to.
+  const Value& element(const Expr* e, Value& keep) {
+    std::int64_t i = operand(e->kid(1));
+    const Expr* b = e->kid(0);
+    const Value* base;
+    switch (b->op) {
+      case Op::Local: base = &locals[b->slot]; break;
+      case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
+      case Op::RefParam: base = refs[b->slot]; break;
+      case Op::Element: base = &element(b, keep); break;
+      default:
+        keep = eval(b);
+        base = &keep;
     }
-    return static_cast<std::size_t>(k);
+    const Value::ArrayRep* a = base->arrayRep();
+    return a->items[elementIndex(e, a, i)];
+  }
+
+  std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
+    if (a != nullptr) {
+      std::uint64_t k = static_cast<std::uint64_t>(i) - static_cast<std::uint64_t>(a->low);
+      if (k < a->items.size()) return static_cast<std::size_t>(k);
+    }
+    indexFault(e, a, i);
+  }
+
+  [[noreturn]] __attribute__((noinline)) void indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
+    if (a == nullptr || a->items.empty()) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
+    fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
+                 std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1));
   }
 
   // Stores the value of `e` (already of type `t`) into `dst`.
@@ -180,11 +203,17 @@ struct Interpreter::Impl {
   // ---- expressions: integers ----
 
   // Most operands are variables or constants: load those without a dispatch.
-  std::int64_t operand(const Expr* k) {
+  __attribute__((always_inline)) std::int64_t operand(const Expr* k) {
     if (k->op == Op::Local) return locals[k->slot].rawInt();
     if (k->op == Op::ConstInt) return k->intValue;
     if (k->op == Op::Global) return globals[static_cast<std::size_t>(k->slot)].rawInt();
+    if (k->op == Op::Element) return elementInt(k);
     return evalInt(k);
+  }
+
+  __attribute__((noinline)) std::int64_t elementInt(const Expr* e) {
+    Value keep;
+    return element(e, keep).rawInt();
   }
 
   double operandReal(const Expr* k) {
@@ -195,7 +224,7 @@ struct Interpreter::Impl {
   }
 
   // Right-hand sides and arguments: sums and differences of operands without a call.
-  std::int64_t arith(const Expr* a) {
+  __attribute__((always_inline)) std::int64_t arith(const Expr* a) {
     switch (a->op) {
       case Op::AddI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) +
@@ -237,6 +266,10 @@ struct Interpreter::Impl {
       case Op::Local: return locals[e->slot].rawInt();
       case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
       case Op::RefParam: return refs[e->slot]->rawInt();
+      case Op::Element: {
+        Value keep;
+        return element(e, keep).rawInt();
+      }
       case Op::AddI: {
         auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) +
                                            static_cast<std::uint64_t>(operand(e->kid(1))));
@@ -374,18 +407,6 @@ struct Interpreter::Impl {
           fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()));
         return static_cast<unsigned char>(t[static_cast<std::size_t>(i - 1)]);
       }
-      case Op::Element: {
-        std::int64_t i = operand(e->kid(1));
-        if (const Expr* b = e->kid(0); b->op == Op::Local || b->op == Op::Global || b->op == Op::RefParam) {
-          const Value* base = b->op == Op::Local ? &locals[b->slot]
-                              : b->op == Op::Global ? &globals[static_cast<std::size_t>(b->slot)] : refs[b->slot];
-          const Value::ArrayRep* a = base->arrayRep();
-          return a->items[elementIndex(e, a, i)].rawInt();
-        }
-        Value base = eval(e->kid(0));
-        const Value::ArrayRep* a = base.arrayRep();
-        return a->items[elementIndex(e, a, i)].rawInt();
-      }
       case Op::Builtin: return builtinInt(e);
       default: return eval(e).asInt();
     }
@@ -490,6 +511,10 @@ struct Interpreter::Impl {
       case Op::Local: return locals[e->slot].rawDouble();
       case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
       case Op::RefParam: return refs[e->slot]->rawDouble();
+      case Op::Element: {
+        Value keep;
+        return element(e, keep).rawDouble();
+      }
       case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
       case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
       case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
@@ -532,10 +557,8 @@ struct Interpreter::Impl {
       case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
       case Op::RefParam: return *refs[e->slot];
       case Op::Element: {
-        std::int64_t i = evalInt(e->kid(1));
-        Value base = eval(e->kid(0));
-        const Value::ArrayRep* a = base.arrayRep();
-        return a->items[elementIndex(e, a, i)];
+        Value keep;
+        return element(e, keep);
       }
       case Op::CallScript: return callScript(e);
       case Op::CallNative:

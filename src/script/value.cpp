@@ -79,13 +79,6 @@ Value Value::setOf(const std::vector<std::int64_t>& ordinals) {
   return Value(bits);
 }
 
-Value::Value(const Value& other) noexcept : kind_(other.kind_), i_(other.i_) { retain(); }
-
-Value::Value(Value&& other) noexcept : kind_(other.kind_), i_(other.i_) {
-  other.kind_ = Kind::Nil;
-  other.i_ = 0;
-}
-
 Value& Value::operator=(const Value& other) noexcept {
   if (this != &other) {
     other.retain();
@@ -106,8 +99,6 @@ Value& Value::operator=(Value&& other) noexcept {
   }
   return *this;
 }
-
-Value::~Value() { release(); }
 
 void Value::retain() const noexcept {
   switch (kind_) {

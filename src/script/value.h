@@ -39,11 +39,19 @@ class Value {
   // A host object the script must not own (a global, an object owned elsewhere).
   static Value borrowedObject(void* pointer, std::string_view className = {});
 
-  Value(const Value& other) noexcept;
-  Value(Value&& other) noexcept;
+  // Inline so that ordinals and doubles, the common case, cost no call.
+  Value(const Value& other) noexcept : kind_(other.kind_), i_(other.i_) {
+    if (kind_ >= Kind::String) retain();
+  }
+  Value(Value&& other) noexcept : kind_(other.kind_), i_(other.i_) {
+    other.kind_ = Kind::Nil;
+    other.i_ = 0;
+  }
   Value& operator=(const Value& other) noexcept;
   Value& operator=(Value&& other) noexcept;
-  ~Value();
+  ~Value() {
+    if (kind_ >= Kind::String) release();
+  }
 
   Kind kind() const noexcept { return kind_; }
   bool isNil() const noexcept;  // nil, or an object value holding no object
