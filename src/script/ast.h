@@ -41,12 +41,33 @@ enum class Op : std::uint8_t {
 };
 
 enum class Builtin : std::uint8_t {
-  Length, Ord, Chr, Abs, Sqr, Min, Max, High, Low, Assigned, Random, Odd, Succ, Pred,
+  Length, Ord, Chr,
+  OrdinalCast,  // T(x) for an ordinal T, and Chr: the value wrapped into the result type
+  Abs, Sqr, Min, Max, High, Low, Assigned, Random, Odd, Succ, Pred,
   ExceptionMessage, SetLength, UpCase, Copy, Include, Exclude,
   // statements
   Inc, Dec, Exit, Break, Continue,
 };
 
+// One expression. What each operation uses besides row, col and (once checked) type:
+//   Name, Member          text: the name (Member: kids[0] is the object or record)
+//   Apply, IndexOf        kids: the callee or base, then the arguments or indexes
+//   Binary, Unary         syntaxOp: the operator token; kids: the operands
+//   SetLiteral, SetRange, Aggregate   kids: the items
+//   ConstInt, ConstReal, ConstString  intValue, realValue, text
+//   Local, Global         slot: the frame's or the globals' slot
+//   RefParam              slot: the var parameter's index among the frame's references
+//   Element               kids: the array or record, the index (a record: the field number
+//                         as ConstInt); shared: the array is dynamic
+//   StrChar               kids: the string, the index (from 1)
+//   CallScript, CallNative  routine; kids: the arguments; isVarArg: which are by reference
+//   CallMethod            routine; kids: the object, then the arguments; isVarArg
+//   CallConstructor       routine; cls: the class made; kids: the arguments; isVarArg
+//   ReadProperty          property; kids: the object, then the indexes
+//   Builtin               builtin; kids: the arguments
+//   IsClass, AsClass      cls: the class tested for; kids: the object
+//   AddI ... ShrI         kids: the operands; wrapTo32: the result wraps to 32 bits
+//   other operations      kids: the operands (MakeSet: low, high-or-null pairs)
 struct Expr {
   Op op = Op::Name;
   int row = 0, col = 0;
@@ -59,7 +80,7 @@ struct Expr {
 
   // Resolution
   int slot = 0;                        // Local/Global slot, RefParam index
-  bool wrapTo32 = false;               // integer operations and casts: wrap the result to 32 bits
+  bool wrapTo32 = false;               // AddI ... ShrI: wrap the result to 32 bits
   bool shared = false;                 // Element: of a dynamic array (written in place, no copy)
   Routine* routine = nullptr;
   const Property* property = nullptr;
@@ -94,26 +115,48 @@ struct ExceptHandler {
   std::unique_ptr<struct Stmt> body;
 };
 
+// One statement. What each kind uses (fields not named stay empty):
+//   Compound      body
+//   Assign, Call  exprs: target and value / the call (the checker resolves them to the kinds
+//                 below)
+//   AssignInt, AssignReal, AssignValue, AssignStrChar, AppendString, AssignProperty
+//                 exprs: target, value; type: the target's type
+//   If            exprs: condition; thenPart; elsePart (may be null)
+//   While         exprs: condition; doPart
+//   Repeat        body; exprs: condition
+//   For           exprs: control variable, start, limit; downto; doPart; slot, global and
+//                 type: the control variable
+//   Case          exprs: selector; branches; hasElse, elseList
+//   With          exprs: what is computed once at the start (see withSlots); doPart
+//   TryFinally    body; finallyPart
+//   TryExcept     body; handlers ("on" handlers) with hasElse, elseList, or plainHandler
+//   Raise         exprs: the exception object, or none to raise again
+//   Exit          exprs: the result value, or none
+//   Inc           exprs: variable [, amount]; step: +1 (Inc) or -1 (Dec); type: the variable's
+//   Include       exprs: set variable, element; step: +1 (Include) or -1 (Exclude)
+//   SetLength     exprs: variable, length; type: the variable's
 struct Stmt {
   StmtKind kind = StmtKind::Empty;
   int row = 0, col = 0;
-  std::vector<ExprPtr> exprs;          // Assign: target, value; If/While/Repeat: condition; ...
-  std::vector<std::unique_ptr<Stmt>> body;  // Compound, Repeat and the parts of try
-  std::unique_ptr<Stmt> thenPart, elsePart;  // If; For/While/With: thenPart is the body
-  std::vector<CaseBranch> branches;    // Case
-  std::vector<ExceptHandler> handlers; // TryExcept "on" handlers
-  std::vector<std::unique_ptr<Stmt>> finallyPart;  // TryFinally; TryExcept: plain handler
-  bool hasElse = false;                // Case else / except else
-  bool downto = false;                 // For
-  bool global = false;                 // For control variable / assign target global
-  int slot = 0;                        // For control variable / Inc target / temporaries
-  int slot2 = 0;                       // For: the limit's temporary slot
+  std::vector<ExprPtr> exprs;
+  std::vector<std::unique_ptr<Stmt>> body;
+  std::unique_ptr<Stmt> thenPart, elsePart;
+  std::unique_ptr<Stmt> doPart;
+  std::vector<CaseBranch> branches;
+  std::vector<ExceptHandler> handlers;
+  std::vector<std::unique_ptr<Stmt>> elseList;      // Case and TryExcept: the else part
+  std::vector<std::unique_ptr<Stmt>> plainHandler;  // TryExcept without "on" handlers
+  std::vector<std::unique_ptr<Stmt>> finallyPart;
+  bool hasElse = false;                // an else part is present (even empty)
+  bool downto = false;
+  bool global = false;                 // For: the control variable is a global
+  int slot = 0;                        // For: the control variable's slot
   // With: per expression, the temporary it fills once at the start (objects, record values,
   // computed indexes of record designators), or -1 for a designator evaluated only for its
   // range checks.
   std::vector<int> withSlots;
   std::vector<bool> withGlobal;
-  const Type* type = nullptr;          // For control variable type / assign target type
+  const Type* type = nullptr;
   std::int64_t step = 1;
 
   Expr* expr(std::size_t i) const { return exprs[i].get(); }

@@ -65,15 +65,13 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       if (!argc(1, 1)) return;
       if (!args[0]->type->isOrdinal()) return error(*args[0], "Ordinal type required for 'Ord'");
       take();
-      e->type = args[0] ? p.tInt64 : p.tInt64;
       e->type = e->kids[0]->type->bits == 64 && e->kids[0]->type->kind == TypeKind::Ordinal ? p.tInt64 : p.tInteger;
       return notStatement();
     case Builtin::Chr:
       if (!argc(1, 1)) return;
       if (args[0]->type->kind != TypeKind::Ordinal) return error(*args[0], "Integer expected for 'Chr'");
       take();
-      e->wrapTo32 = true;
-      e->builtin = Builtin::Ord;
+      e->builtin = Builtin::OrdinalCast;
       e->type = p.tChar;
       return notStatement();
     case Builtin::Succ:
@@ -158,6 +156,7 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
     case Builtin::Break:
     case Builtin::Continue:
       return error(*e, "'" + e->text + "' is a statement and has no value");
+    case Builtin::OrdinalCast: return;  // made by the checker, never named in a script
   }
 }
 

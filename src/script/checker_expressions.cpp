@@ -359,7 +359,6 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
   callMethod(e, m, std::move(object), std::move(args), statement);
 }
 
-// object "." method ["(" args ")"]
 // record "." field: an element of the record's field array
 void Checker::Impl::recordField(ExprPtr& e) {
   const Type* rt = e->kids[0]->type;
@@ -425,6 +424,7 @@ bool Checker::Impl::indexedProperty(ExprPtr& e) {
   return true;
 }
 
+// object "." method ["(" args ")"]
 void Checker::Impl::callMethod(ExprPtr& e, Routine* m, ExprPtr object, std::vector<ExprPtr> args, bool statement) {
   e->op = Op::CallMethod;
   e->routine = m;
@@ -602,8 +602,7 @@ void Checker::Impl::typeCast(ExprPtr& e, const Type* t, std::vector<ExprPtr> arg
   const Type* from = args[0]->type;
   if (t->isOrdinal() && from->isOrdinal()) {
     e = convert(std::move(args[0]), Op::Builtin, t);
-    e->builtin = Builtin::Ord;
-    e->wrapTo32 = true;  // wrap into the target type
+    e->builtin = Builtin::OrdinalCast;
     return;
   }
   if (t->kind == TypeKind::Real && from->isNumeric()) {
@@ -878,7 +877,6 @@ void Checker::Impl::unary(ExprPtr& e) {
         e->type = nullptr;
         return expression(e);
       }
-      e->wrapTo32 = true;
       return setType(*e, Op::NegI, t->bits == 64 || !t->isSigned ? p.tInt64 : p.tInteger);
     }
     if (t->kind == TypeKind::Real) return setType(*e, Op::NegR, p.tReal);

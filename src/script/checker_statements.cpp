@@ -28,7 +28,7 @@ void Checker::Impl::statement(StmtPtr& s) {
     case StmtKind::While:
       condition(s->exprs[0]);
       ++loopDepth;
-      statement(s->thenPart);
+      statement(s->doPart);
       --loopDepth;
       return;
     case StmtKind::Repeat:
@@ -317,7 +317,7 @@ void Checker::Impl::forStatement(Stmt& s) {
   coerce(s.exprs[1], var->type);
   coerce(s.exprs[2], var->type);
   ++loopDepth;
-  statement(s.thenPart);
+  statement(s.doPart);
   --loopDepth;
 }
 
@@ -351,7 +351,7 @@ void Checker::Impl::caseStatement(Stmt& s) {
     }
     statement(br.body);
   }
-  for (auto& st : s.finallyPart) statement(st);
+  for (auto& st : s.elseList) statement(st);
 }
 
 // label = constant ["..", constant]
@@ -396,7 +396,7 @@ void Checker::Impl::withStatement(Stmt& s) {
     }
     ++pushed;
   }
-  statement(s.thenPart);
+  statement(s.doPart);
   withs.resize(withs.size() - pushed);
 }
 
@@ -489,7 +489,8 @@ void Checker::Impl::tryExcept(Stmt& s) {
       statement(h.body);
     }
   }
-  for (auto& st : s.finallyPart) statement(st);
+  for (auto& st : s.plainHandler) statement(st);
+  for (auto& st : s.elseList) statement(st);
   --exceptDepth;
 }
 

@@ -819,9 +819,9 @@ struct Interpreter::Impl {
         if (const Value::ArrayRep* a = v.arrayRep()) return static_cast<std::int64_t>(a->items.size());
         return static_cast<std::int64_t>(v.text().size());
       }
-      case Builtin::Ord: {
+      case Builtin::Ord: return evalInt(e->kid(0));
+      case Builtin::OrdinalCast: {
         std::int64_t v = evalInt(e->kid(0));
-        if (!e->wrapTo32) return v;
         switch (e->type->kind) {
           case TypeKind::Char: return v & 0xFF;
           case TypeKind::Boolean: return v != 0 ? 1 : 0;
@@ -920,7 +920,7 @@ struct Interpreter::Impl {
         return Flow::Normal;
       case StmtKind::While:
         while (test(s->expr(0))) {
-          Flow f = exec(s->thenPart.get());
+          Flow f = exec(s->doPart.get());
           if (f == Flow::Break) break;
           if (f == Flow::Exit) return f;
         }
@@ -972,7 +972,7 @@ struct Interpreter::Impl {
         for (const auto& b : s->branches)
           for (const auto& [low, high] : b.ranges)
             if (v >= low && v <= high) return exec(b.body.get());
-        if (s->hasElse) return execList(s->finallyPart);
+        if (s->hasElse) return execList(s->elseList);
         return Flow::Normal;
       }
       case StmtKind::With: {
@@ -987,7 +987,7 @@ struct Interpreter::Impl {
           store(&slot, x->type, x);
           if (x->type->kind == TypeKind::Class && slot.isNil()) fault(x, "Access to a nil object in 'with'");
         }
-        return exec(s->thenPart.get());
+        return exec(s->doPart.get());
       }
       case StmtKind::TryFinally: return execTryFinally(s);
       case StmtKind::TryExcept: return execTryExcept(s);
@@ -1016,7 +1016,7 @@ struct Interpreter::Impl {
     std::int64_t from = evalInt(s->expr(1));
     std::int64_t to = evalInt(s->expr(2));
     Value& var = s->global ? globals[static_cast<std::size_t>(s->slot)] : locals[s->slot];
-    const Stmt* body = s->thenPart.get();
+    const Stmt* body = s->doPart.get();
     if (!s->downto) {
       if (from > to) return Flow::Normal;
       for (std::int64_t i = from;; ++i) {
@@ -1066,7 +1066,7 @@ struct Interpreter::Impl {
       Handling(Impl& i, const ScriptError* e) : in(i) { in.handling.push_back(e); }
       ~Handling() { in.handling.pop_back(); }
     } active(*this, &err);
-    if (s->handlers.empty()) return execList(s->finallyPart);
+    if (s->handlers.empty()) return execList(s->plainHandler);
     const ClassInfo* cls = prog.cException;
     if (const Value::ObjectRep* rep = err.object.objectRep(); rep != nullptr && rep->cls != nullptr) cls = rep->cls;
     for (const auto& h : s->handlers) {
@@ -1078,7 +1078,7 @@ struct Interpreter::Impl {
       }
       return exec(h.body.get());
     }
-    if (s->hasElse) return execList(s->finallyPart);
+    if (s->hasElse) return execList(s->elseList);
     throw err;
   }
 
@@ -1131,7 +1131,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
       switch (x->op) {
         case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: return true;
         case Op::Builtin:
-          if (x->builtin != Builtin::Ord && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
+          if (x->builtin != Builtin::Ord && x->builtin != Builtin::OrdinalCast && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
               x->builtin != Builtin::Min && x->builtin != Builtin::Max &&
               x->builtin != Builtin::Odd && x->builtin != Builtin::Succ && x->builtin != Builtin::Pred &&
               x->builtin != Builtin::Length && x->builtin != Builtin::UpCase)

@@ -521,7 +521,7 @@ class Parser {
     }
     if (accept(Tok::Else)) {
       s->hasElse = true;
-      statementList(s->finallyPart, Tok::End);
+      statementList(s->elseList, Tok::End);
     }
     expectClose(Tok::End, open);
     return s;
@@ -547,7 +547,7 @@ class Parser {
     }
     s->exprs.push_back(expression());
     expect(Tok::Do);
-    s->thenPart = statement();
+    s->doPart = statement();
     return s;
   }
 
@@ -557,7 +557,7 @@ class Parser {
     take();
     s->exprs.push_back(expression());
     expect(Tok::Do);
-    s->thenPart = statement();
+    s->doPart = statement();
     return s;
   }
 
@@ -578,7 +578,7 @@ class Parser {
     do s->exprs.push_back(expression());
     while (accept(Tok::Comma));
     expect(Tok::Do);
-    s->thenPart = statement();
+    s->doPart = statement();
     return s;
   }
 
@@ -617,10 +617,10 @@ class Parser {
       }
       if (accept(Tok::Else)) {
         s->hasElse = true;
-        statementList(s->finallyPart, Tok::End);
+        statementList(s->elseList, Tok::End);
       }
     } else {
-      statementList(s->finallyPart, Tok::End);
+      statementList(s->plainHandler, Tok::End);
     }
     expectClose(Tok::End, open);
     return s;
