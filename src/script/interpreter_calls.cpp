@@ -1,0 +1,169 @@
+// Calls at run time: script routines in frames of value slots, natives with their
+// arguments converted and var parameters written back, properties of host objects.
+#include "script/interpreter_impl.h"
+
+#include <exception>
+
+namespace kelmo::script {
+
+// Converts a native's value into the representation of type `t`.
+Value Interpreter::Impl::fromNative(Value v, const Type* t, const Expr* e) {
+  switch (t->kind) {
+    case TypeKind::Ordinal: return Value(t->wrap(v.asInt()));
+    case TypeKind::Boolean: return Value(v.asInt() != 0 ? 1 : 0);
+    case TypeKind::Enum: return Value(v.asInt());
+    case TypeKind::Char: return Value(static_cast<std::int64_t>(static_cast<unsigned char>(v.asChar())));
+    case TypeKind::Real: return Value(v.asDouble());
+    case TypeKind::String:
+      if (v.kind() == Value::Kind::String) {
+        checkLength(e, v.text().size());
+        return v;
+      }
+      return Value(v.asString());
+    case TypeKind::Class: {
+      Value::ObjectRep* rep = v.objectRep();
+      if (rep == nullptr || !rep->pointer) return Value();
+      if (rep->cls == nullptr) {
+        const ClassInfo* cls = t->cls;
+        if (!rep->requestedClass.empty()) {
+          auto it = prog.typeNames.find(lowerName(rep->requestedClass));
+          if (it != prog.typeNames.end() && it->second->kind == TypeKind::Class) cls = it->second->cls;
+        }
+        rep->cls = cls;
+      }
+      return v;
+    }
+    default: return v;
+  }
+}
+
+Value* Interpreter::Impl::moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>& own) {
+  if (n > kChunk) {
+    own.reset(new Value[n]);
+    return own.get();
+  }
+  if (chunks.empty()) {
+    chunks.emplace_back(new Value[kChunk]);
+  } else {
+    ++chunk;
+    if (chunk == chunks.size()) chunks.emplace_back(new Value[kChunk]);
+  }
+  top = n;
+  return chunks[chunk].get();
+}
+
+Value Interpreter::Impl::callScript(const Expr* e) {
+  const Type* t = e->routine->result;
+  return invoke(e, [t](Value& v) {
+    if (t == nullptr) return Value();
+    if (v.kind() == Value::Kind::Nil) {
+      // A result never assigned: its type's zero.
+      if (t->isOrdinal()) return Value(0);
+      if (t->kind == TypeKind::Real) return Value(0.0);
+    }
+    return std::move(v);
+  });
+}
+
+Value Interpreter::Impl::callNative(const Expr* e) {
+  Routine* r = e->routine;
+  std::size_t first = e->op == Op::CallMethod ? 1 : 0;
+  Value self;
+  if (e->op == Op::CallMethod) {
+    self = eval(e->kid(0));
+    if (self.isNil()) fault(e, "Access to a nil object: method '" + r->name + "' was called on nil");
+  }
+  std::size_t n = r->params.size();
+  Value small[6];
+  std::vector<Value> big;
+  Value* args = small;
+  if (n > 6) {
+    big.resize(n);
+    args = big.data();
+  }
+  Value* varRefs[6];
+  std::vector<Value*> bigRefs(n > 6 ? n : 0);
+  Value** targets = n > 6 ? bigRefs.data() : varRefs;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Expr* a = e->kid(first + i);
+    const Type* t = r->params[i].type;
+    if (e->isVarArg[i]) {
+      targets[i] = slotRef(a);
+      args[i] = fromNative(*targets[i], t, a);
+    } else {
+      targets[i] = nullptr;
+      store(&args[i], t, a);
+    }
+  }
+  if (!r->native) fault(e, "'" + r->name + "' has no native implementation bound");
+  NativeCall call(&self, args, n);
+  Value result = callNative(r->native, call, e, "routine");
+  for (std::size_t i = 0; i < n; ++i)
+    if (targets[i] != nullptr) *targets[i] = fromNative(std::move(args[i]), r->params[i].type, e);
+  if (e->op == Op::CallConstructor) {
+    Value obj = fromNative(std::move(result), e->cls->type, e);
+    if (Value::ObjectRep* rep = obj.objectRep()) rep->cls = rep->cls != nullptr && rep->cls->derivesFrom(e->cls) ? rep->cls : e->cls;
+    return obj;
+  }
+  if (r->result == nullptr) return Value();
+  return fromNative(std::move(result), r->result, e);
+}
+
+// Calls a native; a std::exception it throws becomes the script's "Exception: " error at
+// the call's position, while the script's own errors and aborts pass through.
+Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what) {
+  try {
+    return native(call);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (const ScriptAbort&) {
+    throw;
+  } catch (const std::exception& ex) {
+    ScriptError err;
+    err.message = ex.what();
+    err.isException = true;
+    err.row = at->row;
+    err.col = at->col;
+    throw err;
+  } catch (...) {
+    fault(at, std::string("Exception: a native ") + what + " failed without a message");
+  }
+}
+
+Value Interpreter::Impl::readProperty(const Expr* e) {
+  const Property* prop = e->property;
+  Value self = eval(e->kid(0));
+  if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
+  if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
+  if (!prop->indexParams.empty()) {
+    std::vector<Value> indices(prop->indexParams.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) store(&indices[i], prop->indexParams[i].type, e->kid(i + 1));
+    NativeCall call(&self, indices.data(), indices.size());
+    return fromNative(callNative(prop->reader, call, e, "property reader"), prop->type, e);
+  }
+  NativeCall call(&self, nullptr, 0);
+  Value result = callNative(prop->reader, call, e, "property reader");
+  return fromNative(std::move(result), prop->type, e);
+}
+
+void Interpreter::Impl::writeProperty(const Stmt* s) {
+  const Expr* target = s->expr(0);
+  const Property* prop = target->property;
+  Value v;
+  store(&v, prop->type, s->expr(1));
+  Value self = eval(target->kid(0));
+  if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
+  if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
+  if (!prop->indexParams.empty()) {
+    std::vector<Value> args(prop->indexParams.size() + 1);
+    args[0] = std::move(v);
+    for (std::size_t i = 1; i < args.size(); ++i) store(&args[i], prop->indexParams[i - 1].type, target->kid(i));
+    NativeCall call(&self, args.data(), args.size());
+    callNative(prop->writer, call, target, "property writer");
+    return;
+  }
+  NativeCall call(&self, &v, 1);
+  callNative(prop->writer, call, target, "property writer");
+}
+
+}  // namespace kelmo::script

@@ -1,0 +1,288 @@
+#pragma once
+// The interpreter's state and the small helpers its hot paths inline, shared by its parts.
+// A statement runs from exec() (interpreter_statements.cpp), which evaluates expressions
+// with evalInt, evalReal and eval (interpreter_expressions.cpp) and calls script routines,
+// natives and properties (interpreter_calls.cpp); interpreter.cpp starts a run and folds
+// constants for the checker.
+#include <atomic>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "script/ast.h"
+#include "script/interpreter.h"
+#include "script/program.h"
+
+namespace kelmo::script {
+
+// How a statement ended: normally, or leaving its loop or routine.
+enum class Flow { Normal, Break, Continue, Exit };
+
+// Routines with up to this many var parameters keep their references on the native stack.
+constexpr int kSmallRefs = 6;
+
+inline std::int64_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+
+struct Interpreter::Impl {
+  const Program& prog;
+  const ExecutionLimits limits;
+  const std::atomic<bool>& stop;
+
+  std::vector<Value> globals;
+  Value* locals = nullptr;
+  Value** refs = nullptr;
+  std::uint64_t steps = 0;
+  std::uint64_t maxSteps;
+  int depth = 0;
+  std::vector<const ScriptError*> handling;  // errors whose handlers are running (raise; ExceptionMessage)
+  std::mt19937_64 randomEngine;
+  bool seeded = false;
+
+  Impl(const Program& p, const ExecutionLimits& l, const std::atomic<bool>& s)
+      : prog(p), limits(l), stop(s),
+        maxSteps(l.maxSteps == 0 ? std::numeric_limits<std::uint64_t>::max() : l.maxSteps) {
+    if (maxSteps < nextCheck) nextCheck = maxSteps + 1;
+  }
+
+  std::mt19937_64& random() {
+    if (!seeded) {
+      randomEngine.seed(std::random_device{}());
+      seeded = true;
+    }
+    return randomEngine;
+  }
+
+  Value newArray(const Type* type);
+
+  // ---- faults ----
+
+  [[noreturn]] void fault(const Expr* e, std::string message);
+
+  // One statement or loop turn. The common case is one compare; every 1024 steps (and at
+  // the budget's end) the slow path checks the budget, a stop request and memory.
+  std::uint64_t nextCheck = 1024;
+  void step() {
+    if (++steps >= nextCheck) slowStep();
+  }
+
+  __attribute__((noinline)) void slowStep();
+
+  void checkLength(const Expr* e, std::size_t length) {
+    if (length > limits.maxStringLength)
+      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)");
+  }
+
+  // ---- variables ----
+
+  Value* slotRef(const Expr* e);
+  const Value& element(const Expr* e, Value& keep);
+
+  std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
+    if (a != nullptr) {
+      std::uint64_t k = static_cast<std::uint64_t>(i) - static_cast<std::uint64_t>(a->low);
+      if (k < a->items.size()) return static_cast<std::size_t>(k);
+    }
+    indexFault(e, a, i);
+  }
+
+  [[noreturn]] __attribute__((noinline)) void indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i);
+
+  // Stores the value of `e` (already of type `t`) into `dst`.
+  void store(Value* dst, const Type* t, const Expr* e) {
+    switch (t->kind) {
+      case TypeKind::Ordinal: dst->setInt(t->wrap(evalInt(e))); return;
+      case TypeKind::Boolean:
+      case TypeKind::Char:
+      case TypeKind::Enum: dst->setInt(evalInt(e)); return;
+      case TypeKind::Real: dst->setDouble(evalReal(e)); return;
+      default: *dst = eval(e); return;
+    }
+  }
+
+  Value fromNative(Value v, const Type* t, const Expr* e);
+
+  // ---- expressions: integers ----
+
+  // Most operands are variables or constants: load those without a dispatch.
+  __attribute__((always_inline)) std::int64_t operand(const Expr* k) {
+    if (k->op == Op::Local) return locals[k->slot].rawInt();
+    if (k->op == Op::ConstInt) return k->intValue;
+    if (k->op == Op::Global) return globals[static_cast<std::size_t>(k->slot)].rawInt();
+    if (k->op == Op::Element) return elementInt(k);
+    return evalInt(k);
+  }
+
+  __attribute__((noinline)) std::int64_t elementInt(const Expr* e);
+
+  double operandReal(const Expr* k) {
+    if (k->op == Op::Local) return locals[k->slot].rawDouble();
+    if (k->op == Op::ConstReal) return k->realValue;
+    if (k->op == Op::Global) return globals[static_cast<std::size_t>(k->slot)].rawDouble();
+    return evalReal(k);
+  }
+
+  // Right-hand sides and arguments: sums and differences of operands without a call.
+  __attribute__((always_inline)) std::int64_t arith(const Expr* a) {
+    switch (a->op) {
+      case Op::AddI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) +
+                                           static_cast<std::uint64_t>(operand(a->kid(1))));
+        return a->wrapTo32 ? wrap32(v) : v;
+      }
+      case Op::SubI: {
+        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) -
+                                           static_cast<std::uint64_t>(operand(a->kid(1))));
+        return a->wrapTo32 ? wrap32(v) : v;
+      }
+      default: return operand(a);
+    }
+  }
+
+  // Conditions of if and loops: integer comparisons without a call.
+  bool test(const Expr* c) {
+    switch (c->op) {
+      case Op::LtI: return operand(c->kid(0)) < operand(c->kid(1));
+      case Op::LeI: return operand(c->kid(0)) <= operand(c->kid(1));
+      case Op::GtI: return operand(c->kid(0)) > operand(c->kid(1));
+      case Op::GeI: return operand(c->kid(0)) >= operand(c->kid(1));
+      case Op::EqI: return operand(c->kid(0)) == operand(c->kid(1));
+      case Op::NeI: return operand(c->kid(0)) != operand(c->kid(1));
+      default: return evalInt(c) != 0;
+    }
+  }
+
+  Value* varRef(const Expr* e) {
+    if (e->op == Op::Local) return &locals[e->slot];
+    if (e->op == Op::Global) return &globals[static_cast<std::size_t>(e->slot)];
+    if (e->op == Op::RefParam) return refs[e->slot];
+    return slotRef(e);
+  }
+
+  std::int64_t evalInt(const Expr* e);
+  __attribute__((noinline)) std::int64_t callInt(const Expr* e);
+  __attribute__((noinline)) std::int64_t evalIntRare(const Expr* e);
+  static std::string setBits(const Value& v);
+  Value makeSet(const Expr* e);
+  Value setOperation(const Expr* e);
+  Value makeArray(const Expr* e);
+  Value copyArray(const Expr* e);
+  void setLength(const Stmt* s);
+  void include(const Stmt* s);
+
+  // ---- expressions: doubles ----
+
+  double evalReal(const Expr* e);
+  __attribute__((noinline)) double callReal(const Expr* e);
+
+  // ---- expressions: any value ----
+
+  Value eval(const Expr* e);
+
+  // ---- calls ----
+
+  // Frames are slices of chunked storage: a call takes the next slots, a return gives
+  // them back. Chunks never move, so references into live frames stay valid.
+  static constexpr std::size_t kChunk = 1 << 14;
+  std::vector<std::unique_ptr<Value[]>> chunks;
+  std::size_t chunk = 0, top = 0;
+  __attribute__((noinline)) Value* moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>& own);
+
+  struct Frame {
+    Impl& in;
+    Value* slots;
+    std::size_t count;
+    std::size_t savedChunk, savedTop;
+    std::unique_ptr<Value[]> own;  // a frame larger than a chunk
+    Value* savedLocals;
+    Value** savedRefs;
+    bool entered = false;
+
+    Frame(Impl& i, std::size_t n) : in(i), count(n), savedChunk(i.chunk), savedTop(i.top) {
+      if (in.top + n <= kChunk && !in.chunks.empty()) {
+        slots = in.chunks[in.chunk].get() + in.top;
+        in.top += n;
+      } else {
+        slots = in.moreFrameSpace(n, own);
+      }
+      savedLocals = in.locals;
+      savedRefs = in.refs;
+    }
+    void enter(Value** refs) {
+      in.locals = slots;
+      in.refs = refs;
+      ++in.depth;
+      entered = true;
+    }
+    ~Frame() {
+      if (entered) {
+        in.locals = savedLocals;
+        in.refs = savedRefs;
+        --in.depth;
+      }
+      for (std::size_t k = 0; k < count; ++k) slots[k].reset();
+      in.chunk = savedChunk;
+      in.top = savedTop;
+    }
+  };
+
+  // Calls a script routine and hands its result slot to `take` before the frame goes.
+  template <class Take>
+  std::invoke_result_t<Take, Value&> invoke(const Expr* e, Take&& take) {
+    Routine* r = e->routine;
+    if (depth >= limits.maxCallDepth)
+      fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+    Frame frame(*this, static_cast<std::size_t>(r->frameSize));
+    Value* smallRefs[kSmallRefs];
+    std::unique_ptr<Value*[]> bigRefs;
+    Value** frameRefs = smallRefs;
+    if (r->refCount > kSmallRefs) {
+      bigRefs.reset(new Value*[static_cast<std::size_t>(r->refCount)]);
+      frameRefs = bigRefs.get();
+    }
+    // Arguments are evaluated in the caller's frame.
+    const std::size_t n = r->params.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const Param& prm = r->params[i];
+      const Expr* a = e->kid(i);
+      Value* slot = &frame.slots[r->paramSlot[i]];
+      if (prm.mode == ParamMode::Var) frameRefs[r->paramSlot[i]] = slotRef(a);
+      else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(arith(a)));
+      else store(slot, prm.type, a);
+    }
+    if (!r->slotTypes.empty())
+      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = newArray(type);
+    frame.enter(frameRefs);
+    exec(r->body.get());
+    return take(frame.slots[0]);
+  }
+
+  Value callScript(const Expr* e);
+  Value callNative(const Expr* e);
+  Value callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what);
+  Value readProperty(const Expr* e);
+  void writeProperty(const Stmt* s);
+
+  // ---- built-in functions ----
+
+  std::int64_t builtinInt(const Expr* e);
+  Value builtinValue(const Expr* e);
+
+  // ---- statements ----
+
+  Flow execList(const std::vector<StmtPtr>& list);
+  Flow exec(const Stmt* s);
+  __attribute__((noinline)) Flow execRare(const Stmt* s);
+  Flow execFor(const Stmt* s);
+  Flow execTryFinally(const Stmt* s);
+  Flow execTryExcept(const Stmt* s);
+  Flow handle(const Stmt* s, ScriptError& err);
+  Flow execRaise(const Stmt* s);
+
+  void run();
+};
+
+}  // namespace kelmo::script
