@@ -24,7 +24,7 @@ Value done() { return Value(); }
 
 class ClassesImport final : public TableImport {
  public:
-  ClassesImport() : TableImport("Classes") {
+  explicit ClassesImport(const ScriptFileNames& names) : TableImport("Classes") {
     declarations = "type TDuplicates = (dupIgnore, dupAccept, dupError);";
     classes = {{"TStrings", "TObject"}, {"TStringList", "TStrings"}};
     properties = {
@@ -73,9 +73,9 @@ class ClassesImport final : public TableImport {
            return done();
          }},
         {"TStrings", "procedure LoadFromFile(const FileName: string)",
-         [](NativeCall& c) { return list(c).loadFromFile(c.arg(0).asString()), done(); }},
+         [names](NativeCall& c) { return list(c).loadFromFile(c.arg(0).asString(), names), done(); }},
         {"TStrings", "procedure SaveToFile(const FileName: string)",
-         [](NativeCall& c) { return list(c).saveToFile(c.arg(0).asString()), done(); }},
+         [names](NativeCall& c) { return list(c).saveToFile(c.arg(0).asString(), names), done(); }},
         {"TStringList", "procedure Sort", [](NativeCall& c) { return list(c).sort(), done(); }},
     };
     // The script's references keep objects alive; FreeAndNil ends this one.
@@ -87,6 +87,8 @@ class ClassesImport final : public TableImport {
 
 }  // namespace
 
-std::shared_ptr<script::ImportPlugin> makeClassesImport() { return std::make_shared<ClassesImport>(); }
+std::shared_ptr<script::ImportPlugin> makeClassesImport(const ScriptFileNames& names) {
+  return std::make_shared<ClassesImport>(names);
+}
 
 }  // namespace kelmo::script_library

@@ -26,8 +26,6 @@ constexpr char kPathDelimiter = '/';
 // Scripts moved from Windows write '\'; both delimiters split a name everywhere.
 bool isDelimiter(char c) { return c == '/' || c == '\\'; }
 
-fs::path pathOf(const NativeCall& c, std::size_t i) { return filePath(c.arg(i).text()); }
-
 // The index after the last delimiter (or drive colon): where the bare name begins.
 std::size_t nameStart(std::string_view s) {
   std::size_t i = s.size();
@@ -43,27 +41,29 @@ std::size_t extensionStart(std::string_view s) {
 
 class FilesImport final : public TableImport {
  public:
-  FilesImport() : TableImport("Files") {
+  explicit FilesImport(const ScriptFileNames& names) : TableImport("Files") {
+    // The script's name of argument i, in the file system's form.
+    auto pathOf = [names](const NativeCall& c, std::size_t i) { return names.resolve(c.arg(i).text()); };
     routines = {
-        {"function FileExists(const FileName: string): Boolean", [](NativeCall& c) {
+        {"function FileExists(const FileName: string): Boolean", [pathOf](NativeCall& c) {
            std::error_code error;
            return Value(fs::is_regular_file(pathOf(c, 0), error));
          }},
-        {"function DirectoryExists(const Directory: string): Boolean", [](NativeCall& c) {
+        {"function DirectoryExists(const Directory: string): Boolean", [pathOf](NativeCall& c) {
            std::error_code error;
            return Value(fs::is_directory(pathOf(c, 0), error));
          }},
-        {"function ForceDirectories(const Dir: string): Boolean", [](NativeCall& c) {
+        {"function ForceDirectories(const Dir: string): Boolean", [pathOf](NativeCall& c) {
            if (c.arg(0).text().empty()) throw std::runtime_error("Unable to create directory");
            std::error_code error;
            fs::create_directories(pathOf(c, 0), error);
            return Value(!error && fs::is_directory(pathOf(c, 0), error));
          }},
-        {"function DeleteFile(const FileName: string): Boolean", [](NativeCall& c) {
+        {"function DeleteFile(const FileName: string): Boolean", [pathOf](NativeCall& c) {
            std::error_code error;
            return Value(fs::is_regular_file(pathOf(c, 0), error) && fs::remove(pathOf(c, 0), error));
          }},
-        {"function RenameFile(const OldName, NewName: string): Boolean", [](NativeCall& c) {
+        {"function RenameFile(const OldName, NewName: string): Boolean", [pathOf](NativeCall& c) {
            // Refuses to replace an existing file, as the system's rename does there.
            std::error_code error;
            if (fs::exists(pathOf(c, 1), error)) return Value(false);
@@ -75,7 +75,7 @@ class FilesImport final : public TableImport {
          }},
         {"function ExpandFileName(const FileName: string): string", [](NativeCall& c) {
            std::error_code error;
-           return Value(fileNameText(fs::absolute(pathOf(c, 0), error).lexically_normal()));
+           return Value(fileNameText(fs::absolute(filePath(c.arg(0).text()), error).lexically_normal()));
          }},
         {"function ExtractFileName(const FileName: string): string",
          [](NativeCall& c) { return Value(c.arg(0).text().substr(nameStart(c.arg(0).text()))); }},
@@ -112,6 +112,8 @@ class FilesImport final : public TableImport {
 
 }  // namespace
 
-std::shared_ptr<script::ImportPlugin> makeFilesImport() { return std::make_shared<FilesImport>(); }
+std::shared_ptr<script::ImportPlugin> makeFilesImport(const ScriptFileNames& names) {
+  return std::make_shared<FilesImport>(names);
+}
 
 }  // namespace kelmo::script_library

@@ -20,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(const std::string& utf8) { return filePath(utf8); }
-
 std::string_view nameOf(std::string_view item) {
   const std::size_t eq = item.find('=');
   return eq == std::string_view::npos ? std::string_view() : item.substr(0, eq);
@@ -241,19 +239,21 @@ void StringList::setDelimitedText(std::string_view text, char delimiter) {
   for (std::string& item : items) add(std::move(item));
 }
 
-void StringList::loadFromFile(const std::string& fileName) {
+void StringList::loadFromFile(const std::string& fileName, const ScriptFileNames& names) {
+  const fs::path path = names.resolve(fileName);
   std::error_code error;
-  if (fs::is_directory(pathOf(fileName), error))
+  if (fs::is_directory(path, error))
     throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
-  std::ifstream in(pathOf(fileName), std::ios::binary);
+  std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\". " + std::strerror(errno));
   setText(cp1251ToUtf8(bytes));
 }
 
-void StringList::saveToFile(const std::string& fileName) const {
-  if (const std::error_code error = replaceFileAtomically(fileName, utf8ToCp1251(text())))
+void StringList::saveToFile(const std::string& fileName, const ScriptFileNames& names) const {
+  const std::string target = fileNameText(names.resolve(fileName));
+  if (const std::error_code error = replaceFileAtomically(target, utf8ToCp1251(text())))
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + error.message());
 }
 

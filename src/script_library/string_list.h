@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script_library/script_file_names.h"
+
 namespace kelmo::script_library {
 
 enum class Duplicates { Ignore, Accept, Error };  // dupIgnore, dupAccept, dupError
@@ -46,10 +48,11 @@ class StringList {
   std::string delimitedText(char delimiter) const;
   void setDelimitedText(std::string_view text, char delimiter);
 
-  // Relative names resolve against the current folder. Errors name the file.
-  void loadFromFile(const std::string& fileName);
+  // Names resolve through `names` (relative ones against the current folder). Errors
+  // name the file.
+  void loadFromFile(const std::string& fileName, const ScriptFileNames& names = {});
   // Replaces the file as a whole: written beside it first, then renamed over it.
-  void saveToFile(const std::string& fileName) const;
+  void saveToFile(const std::string& fileName, const ScriptFileNames& names = {}) const;
 
  private:
   int compare(std::string_view a, std::string_view b) const;
