@@ -15,11 +15,11 @@ out=${2:-$here/build-fuzz}
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$here/src")
 if [ "$target" = script ]; then
   mkdir -p "$out/corpus"
-  cp -n "$here"/tests/script/data/*.pas "$out/corpus/" 2>/dev/null || true
+  cp -n "$here"/tests/script/data/*.pas "$here"/tests/script_library/data/*.pas "$out/corpus/" 2>/dev/null || true
   cp -n "$here"/tests/script/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
   clang++ "${flags[@]}" \
-    "$here"/tests/script/fuzz/script_fuzz.cpp "$here"/src/script/*.cpp \
-    "$here"/src/platform/text_format.cpp "$here"/src/platform/date_time.cpp \
+    "$here"/tests/script/fuzz/script_fuzz.cpp "$here"/src/script/*.cpp "$here"/src/script_library/*.cpp \
+    "$here"/src/platform/{text_format,date_time,cp1251,file_path,replace_file,message_box,console_text,windows_locale}.cpp \
     -o "$out/script_fuzz"
   cd "$out"
   ./script_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \

@@ -1,13 +1,20 @@
 // libFuzzer target: any text goes through compile and, when it compiles, execute under a
-// step budget and small memory limits. A crash, sanitizer report, hang or runaway memory
-// is a finding; compile messages and runtime error texts are the expected outcomes.
+// step budget and small memory limits, with the standard library. A crash, sanitizer
+// report, hang or runaway memory is a finding; compile messages and runtime error texts
+// are the expected outcomes. The file routines reach only a private temporary folder,
+// emptied before each input (so that one input's files do not change the next one's
+// run); the dialogs answer without a screen.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "script/script_engine.h"
+#include "script_library/standard_library.h"
 
 namespace {
 
@@ -83,6 +90,22 @@ class FuzzImport : public ImportPlugin {
   Device device_;
 };
 
+// The private folder of this process's scripts, made at the first input.
+const std::filesystem::path& scriptFolder() {
+  static const std::filesystem::path folder = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelmo-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    return std::filesystem::path(pattern);
+  }();
+  return folder;
+}
+
+void emptyFolder(const std::filesystem::path& folder) {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    std::filesystem::remove_all(entry.path(), ignored);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -95,6 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.setLimits(limits);
   engine.addPlugin(std::make_shared<FuzzImport>());
   std::size_t written = 0;
+  kelmo::script_library::ScreenlessDialogs dialogs([&](const std::string& line) { written += line.size(); });
+  emptyFolder(scriptFolder());
+  for (auto& plugin : kelmo::script_library::standardImports(
+           dialogs, kelmo::script_library::ScriptFileNames::inside(scriptFolder())))
+    engine.addPlugin(plugin);
   engine.setOnCompile([&](CompileContext& c) {
     c.declareRoutine("procedure writeLn(const Message: string);", [&](NativeCall& call) {
       written += call.arg(0).text().size();
