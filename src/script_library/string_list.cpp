@@ -20,17 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string_view nameOf(std::string_view item) {
-  const std::size_t eq = item.find('=');
-  return eq == std::string_view::npos ? std::string_view() : item.substr(0, eq);
-}
-
-bool needsQuotes(std::string_view item, char delimiter) {
-  if (item.empty()) return true;
-  for (char c : item)
-    if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == delimiter) return true;
-  return false;
-}
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
 
@@ -108,9 +98,15 @@ std::int64_t StringList::indexOf(std::string_view text) const {
   return -1;
 }
 
+// The name of a "name=value" item; empty without the separator.
+std::string_view StringList::nameOf(std::string_view item) const {
+  const std::size_t eq = item.find(separator_);
+  return eq == std::string_view::npos ? std::string_view() : item.substr(0, eq);
+}
+
 std::int64_t StringList::indexOfName(std::string_view name) const {
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    const std::size_t eq = items_[i].find('=');
+    const std::size_t eq = items_[i].find(separator_);
     if (eq != std::string::npos && compare(std::string_view(items_[i]).substr(0, eq), name) == 0)
       return static_cast<std::int64_t>(i);
   }
@@ -121,7 +117,7 @@ std::string StringList::nameAt(std::int64_t index) const { return std::string(na
 
 std::string StringList::valueFromIndex(std::int64_t index) const {
   const std::string& item = get(index);
-  const std::size_t eq = item.find('=');
+  const std::size_t eq = item.find(separator_);
   return eq == std::string::npos ? std::string() : item.substr(eq + 1);
 }
 
@@ -136,7 +132,7 @@ void StringList::setValue(std::string_view name, std::string_view value) {
     if (at >= 0) remove(at);
     return;
   }
-  std::string item = std::string(name) + "=" + std::string(value);
+  std::string item = std::string(name) + separator_ + std::string(value);
   if (at < 0) {
     add(std::move(item));
   } else if (sorted_) {
@@ -181,40 +177,50 @@ void StringList::setText(std::string_view text) {
   for (std::string& line : lines) add(std::move(line));
 }
 
-std::string StringList::delimitedText(char delimiter) const {
+// An item is quoted when it holds the quote, the delimiter, a NUL or (unless strict) a
+// blank or control character; a list of one empty item is two quotes, so that it reads
+// back as one item.
+std::string StringList::joined(const Delimiting& d) const {
+  if (items_.size() == 1 && items_[0].empty()) return std::string(2, d.quote);
   std::string out;
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (i > 0) out += delimiter;
-    if (!needsQuotes(items_[i], delimiter)) {
-      out += items_[i];
+    if (i > 0) out += d.delimiter;
+    const std::string& item = items_[i];
+    const bool quoted = std::any_of(item.begin(), item.end(), [&d](char c) {
+      return c == d.quote || c == d.delimiter || c == '\0' || (!d.strict && isBlank(c));
+    });
+    if (!quoted) {
+      out += item;
       continue;
     }
-    out += '"';
-    for (char c : items_[i]) {
+    out += d.quote;
+    for (char c : item) {
       out += c;
-      if (c == '"') out += '"';
+      if (c == d.quote) out += c;
     }
-    out += '"';
+    out += d.quote;
   }
   return out;
 }
 
-// Items are separated by the delimiter or by blanks; "..." quotes one, "" inside it being
-// one quote.
-void StringList::setDelimitedText(std::string_view text, char delimiter) {
+// Items are separated by the delimiter and, unless strict, by blanks (blanks around items
+// are dropped then); a quote opening an item quotes it up to the next single quote, a
+// doubled one inside being one quote. A delimiter at the very end adds an empty item.
+void StringList::split(std::string_view text, const Delimiting& d) {
   std::vector<std::string> items;
   std::size_t i = 0;
   auto skipBlanks = [&] {
-    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    if (d.strict) return;
+    while (i < text.size() && isBlank(text[i])) ++i;
   };
   skipBlanks();
   while (i < text.size()) {
     std::string item;
-    if (text[i] == '"') {
+    if (text[i] == d.quote) {
       for (++i; i < text.size(); ++i) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
+        if (text[i] == d.quote) {
+          if (i + 1 < text.size() && text[i + 1] == d.quote) {
+            item += d.quote;
             ++i;
           } else {
             ++i;
@@ -225,11 +231,11 @@ void StringList::setDelimitedText(std::string_view text, char delimiter) {
         }
       }
     } else {
-      while (i < text.size() && text[i] != delimiter && static_cast<unsigned char>(text[i]) > ' ') item += text[i++];
+      while (i < text.size() && text[i] != d.delimiter && (d.strict || !isBlank(text[i]))) item += text[i++];
     }
     items.push_back(std::move(item));
     skipBlanks();
-    if (i < text.size() && text[i] == delimiter) {
+    if (i < text.size() && text[i] == d.delimiter) {
       ++i;
       skipBlanks();
       if (i >= text.size()) items.emplace_back();

@@ -43,10 +43,26 @@ class StringList {
   // Every item followed by CR LF; setting splits at CR LF, LF or CR.
   std::string text() const;
   void setText(std::string_view text);
-  // Items joined by the delimiter, quoted with '"' where they hold blanks, quotes or
-  // delimiters; setting splits the same way (CommaText: delimiter ',').
-  std::string delimitedText(char delimiter) const;
-  void setDelimitedText(std::string_view text, char delimiter);
+  // How DelimitedText joins and splits items: at the delimiter and, unless strict, at
+  // blanks too; an item in quotes may hold either, a doubled quote standing for one.
+  // CommaText always works as the defaults do.
+  struct Delimiting {
+    char delimiter = ',';
+    char quote = '"';
+    bool strict = false;
+  };
+  const Delimiting& delimiting() const { return delimiting_; }
+  void setDelimiter(char c) { delimiting_.delimiter = c; }
+  void setQuoteChar(char c) { delimiting_.quote = c; }
+  void setStrictDelimiter(bool on) { delimiting_.strict = on; }
+  std::string delimitedText() const { return joined(delimiting_); }
+  void setDelimitedText(std::string_view text) { split(text, delimiting_); }
+  std::string commaText() const { return joined(Delimiting{}); }
+  void setCommaText(std::string_view text) { split(text, Delimiting{}); }
+
+  // What parts a name from its value in "name=value" items (Names, Values, IndexOfName).
+  char nameValueSeparator() const { return separator_; }
+  void setNameValueSeparator(char c) { separator_ = c; }
 
   // Names resolve through `names` (relative ones against the current folder). Errors
   // name the file.
@@ -59,11 +75,16 @@ class StringList {
   // Where text belongs in the sorted list, and whether it is there already.
   std::int64_t find(std::string_view text, bool& found) const;
   void checkIndex(std::int64_t index, std::int64_t last) const;
+  std::string_view nameOf(std::string_view item) const;
+  std::string joined(const Delimiting& d) const;
+  void split(std::string_view text, const Delimiting& d);
 
   std::vector<std::string> items_;
   bool sorted_ = false;
   bool caseSensitive_ = false;
   Duplicates duplicates_ = Duplicates::Ignore;
+  Delimiting delimiting_;
+  char separator_ = '=';
 };
 
 }  // namespace kelmo::script_library
