@@ -90,14 +90,30 @@ class FuzzImport : public ImportPlugin {
   Device device_;
 };
 
-// The private folder of this process's scripts, made at the first input.
-const std::filesystem::path& scriptFolder() {
-  static const std::filesystem::path folder = [] {
+// The private folder of this process's scripts, made at the first input and removed when
+// the fuzzer exits.
+class ScriptFolder {
+ public:
+  ScriptFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kelmo-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    return std::filesystem::path(pattern);
-  }();
-  return folder;
+    path_ = pattern;
+  }
+  ScriptFolder(const ScriptFolder&) = delete;
+  ScriptFolder& operator=(const ScriptFolder&) = delete;
+  ~ScriptFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+const std::filesystem::path& scriptFolder() {
+  static const ScriptFolder folder;
+  return folder.path();
 }
 
 void emptyFolder(const std::filesystem::path& folder) {
