@@ -11,7 +11,7 @@ packages=(
   libqscintilla2-qt6-dev
   portaudio19-dev libasound2-plugins libpulse-dev stress-ng
   pulseaudio pulseaudio-utils
-  xvfb x11-apps imagemagick xdotool
+  xvfb x11-apps imagemagick xdotool openbox
   lua5.4
   clang libclang-rt-14-dev
   fonts-dejavu-core
