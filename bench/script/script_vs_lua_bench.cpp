@@ -124,6 +124,9 @@ void BM_Million_PropertyReadsAndWrites(benchmark::State& s) { sideBySide(s, "pro
 // their engine_ms should be close.
 void BM_RecordAndArrayAccess10M(benchmark::State& s) { sideBySide(s, "records", 50000015000000LL); }
 void BM_SameLoopOnPlainVariables10M(benchmark::State& s) { sideBySide(s, "variables", 50000015000000LL); }
+// The plain loop again with the array loop's index arithmetic (`i and 7`, twice) kept in two
+// more variables: what is left between it and the array loop is the access itself.
+void BM_SameLoopWithItsIndexArithmetic10M(benchmark::State& s) { sideBySide(s, "variables_indexed", 50000015000000LL); }
 
 BENCHMARK(BM_Fib27)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_IntegerLoop10M)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -131,6 +134,7 @@ BENCHMARK(BM_StringOf100000Pieces)->Unit(benchmark::kMillisecond)->Iterations(5)
 BENCHMARK(BM_Million_PropertyReadsAndWrites)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_RecordAndArrayAccess10M)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SameLoopOnPlainVariables10M)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SameLoopWithItsIndexArithmetic10M)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A settings-style script of 1,000 lines: constants, globals, routines with locals and
 // loops, a main block calling them.
