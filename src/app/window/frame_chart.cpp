@@ -100,6 +100,8 @@ void TFrameChart::buildChart() {
   Chart1_->setFocusPolicy(Qt::NoFocus);
   Chart1_->plotLayout()->setMargins(QMargins(0, 0, 0, 0));
   Chart1_->legend->setVisible(false);
+  // A hidden legend still lays out an item per graph at every replot.
+  Chart1_->setAutoAddPlottableToLegend(false);
   // Nothing is drawn on the overlay layer: one paint buffer for the whole chart, so each
   // paint fills and blends one picture instead of two.
   Chart1_->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
@@ -113,10 +115,12 @@ void TFrameChart::buildChart() {
 
   Series1_ = Chart1_->addGraph();
   Series1_->setObjectName(QStringLiteral("Series1"));
-  // A one-pixel pen keeps replots of six 1000-point charts cheap.
+  // A one-pixel pen without antialiasing keeps replots of six 1000-point charts cheap: the
+  // raster engine then draws plain line segments instead of blended polygons.
   QPen pen(QColor(255, 0, 0));
   pen.setWidth(1);
   Series1_->setPen(pen);
+  Series1_->setAntialiased(false);
   Series1_->setLineStyle(QCPGraph::lsLine);
   layout()->addWidget(Chart1_);
 }
