@@ -142,9 +142,11 @@ void TFrameChart::addValue(double time, double value) {
     EditValue_->setText(text);
     EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
-  if (!Series1_->data()->isEmpty()) {
+  // The first point since the last replot asks the window for a paint, at which the chart
+  // replots; the points after it wait for the same paint.
+  if (!stale_ && !Series1_->data()->isEmpty()) {
     stale_ = true;
-    Chart1_->update();  // asks the window for a paint, at which it replots
+    Chart1_->update();
   }
 }
 
