@@ -9,6 +9,7 @@
 #include <qcustomplot.h>
 
 #include "acquisition/run_state.h"
+#include "app/window/cached_frame_style.h"
 #include "app/window/chart_tickers.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
@@ -31,6 +32,7 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name) {
   box->setObjectName(QString::fromLatin1(name));
   box->setReadOnly(true);
   box->setFocusPolicy(Qt::TabFocus);
+  box->setStyle(CachedFrameStyle::instance());  // its text changes at every period
   return box;
 }
 
