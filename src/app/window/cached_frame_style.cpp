@@ -3,32 +3,10 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <QPointer>
 #include <QStyleOption>
 
 namespace kelmo {
-
-namespace {
-
-// Everything the frame's pixels depend on: its size, state, direction and the colours of
-// the palette's current group.
-QString frameKey(const QStyleOptionFrame& option) {
-  QString key = QStringLiteral("kelmo-frame:%1x%2:%3:%4:%5")
-                    .arg(option.rect.width())
-                    .arg(option.rect.height())
-                    .arg(static_cast<quint32>(option.state))
-                    .arg(static_cast<int>(option.direction))
-                    .arg(option.lineWidth);
-  const QPalette::ColorGroup group = option.palette.currentColorGroup();
-  for (int role = 0; role < QPalette::NColorRoles; ++role) {
-    key += QLatin1Char(':');
-    key += QString::number(option.palette.color(group, static_cast<QPalette::ColorRole>(role)).rgba(), 16);
-  }
-  return key;
-}
-
-}  // namespace
 
 CachedFrameStyle* CachedFrameStyle::instance() {
   static QPointer<CachedFrameStyle> style;
@@ -52,19 +30,31 @@ void CachedFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     return;
   }
-  const QString key = frameKey(*frame);
-  QPixmap picture;
-  if (!QPixmapCache::find(key, &picture)) {
-    picture = QPixmap(frame->rect.size());
-    picture.fill(Qt::transparent);
-    QStyleOptionFrame atOrigin = *frame;
-    atOrigin.rect.moveTo(0, 0);
-    QPainter onPicture(&picture);
-    QProxyStyle::drawPrimitive(element, &atOrigin, &onPicture, widget);
-    onPicture.end();
-    QPixmapCache::insert(key, picture);
-  }
+  const QPixmap& picture = pictureOf(*frame, widget);
   painter->drawPixmap(frame->rect.topLeft(), picture);
+}
+
+// Everything the frame's pixels depend on: its size, state, direction, line width and
+// palette (a changed palette is a new one, with a new cache key).
+bool CachedFrameStyle::Picture::matches(const QStyleOptionFrame& option) const {
+  return size == option.rect.size() && state == option.state && direction == option.direction &&
+         lineWidth == option.lineWidth && palette == option.palette.cacheKey();
+}
+
+const QPixmap& CachedFrameStyle::pictureOf(const QStyleOptionFrame& frame, const QWidget* widget) const {
+  for (const Picture& p : pictures_) {
+    if (p.matches(frame)) return p.pixmap;
+  }
+  Picture& p = pictures_[nextPicture_];
+  nextPicture_ = (nextPicture_ + 1) % pictures_.size();
+  p = {frame.rect.size(), frame.state, frame.direction, frame.lineWidth, frame.palette.cacheKey(),
+       QPixmap(frame.rect.size())};
+  p.pixmap.fill(Qt::transparent);
+  QStyleOptionFrame atOrigin = frame;
+  atOrigin.rect.moveTo(0, 0);
+  QPainter onPicture(&p.pixmap);
+  QProxyStyle::drawPrimitive(PE_FrameLineEdit, &atOrigin, &onPicture, widget);
+  return p.pixmap;
 }
 
 }  // namespace kelmo
