@@ -16,6 +16,7 @@ air_length=${4:-0}
 build=${5:-$here/build}
 kelmo=$build/src/app/kelmo
 [ -x "$kelmo" ] || { echo "window_cpu: $kelmo not built" >&2; exit 1; }
+kelmo=$(cd "$(dirname "$kelmo")" && pwd)/kelmo  # kelmo starts in the scratch folder
 warmup=3
 
 rig=$(mktemp -d)

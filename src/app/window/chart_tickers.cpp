@@ -37,11 +37,11 @@ double TimeOfDayTicker::getTickStep(const QCPRange& range) {
 QString TimeOfDayTicker::getTickLabel(double tick, const QLocale&, QChar, int) {
   // Ticks are multiples of whole seconds; round away the floating-point error first.
   const double whole = std::round(tick * 86400.0) / 86400.0;
-  return QString::fromStdString(formatDateTime("hh:nn:ss", whole));
+  return labels_.label(whole, timeSeparator(), [whole] { return QString::fromStdString(formatDateTime("hh:nn:ss", whole)); });
 }
 
 QString ValueTicker::getTickLabel(double tick, const QLocale&, QChar, int) {
-  return QString::fromStdString(formatAxisValue(tick));
+  return labels_.label(tick, decimalSeparator(), [tick] { return QString::fromStdString(formatAxisValue(tick)); });
 }
 
 }  // namespace kelmo

@@ -9,6 +9,7 @@
 #include <qcustomplot.h>
 
 #include "acquisition/run_state.h"
+#include "app/window/cached_frame_style.h"
 #include "app/window/chart_tickers.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
@@ -31,6 +32,7 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name) {
   box->setObjectName(QString::fromLatin1(name));
   box->setReadOnly(true);
   box->setFocusPolicy(Qt::TabFocus);
+  box->setStyle(CachedFrameStyle::instance());  // its text changes at every period
   return box;
 }
 
@@ -100,6 +102,8 @@ void TFrameChart::buildChart() {
   Chart1_->setFocusPolicy(Qt::NoFocus);
   Chart1_->plotLayout()->setMargins(QMargins(0, 0, 0, 0));
   Chart1_->legend->setVisible(false);
+  // A hidden legend still lays out an item per graph at every replot.
+  Chart1_->setAutoAddPlottableToLegend(false);
   // Nothing is drawn on the overlay layer: one paint buffer for the whole chart, so each
   // paint fills and blends one picture instead of two.
   Chart1_->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
@@ -113,10 +117,12 @@ void TFrameChart::buildChart() {
 
   Series1_ = Chart1_->addGraph();
   Series1_->setObjectName(QStringLiteral("Series1"));
-  // A one-pixel pen keeps replots of six 1000-point charts cheap.
+  // A one-pixel pen without antialiasing keeps replots of six 1000-point charts cheap: the
+  // raster engine then draws plain line segments instead of blended polygons.
   QPen pen(QColor(255, 0, 0));
   pen.setWidth(1);
   Series1_->setPen(pen);
+  Series1_->setAntialiased(false);
   Series1_->setLineStyle(QCPGraph::lsLine);
   layout()->addWidget(Chart1_);
 }
@@ -138,9 +144,11 @@ void TFrameChart::addValue(double time, double value) {
     EditValue_->setText(text);
     EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
-  if (!Series1_->data()->isEmpty()) {
+  // The first point since the last replot asks the window for a paint, at which the chart
+  // replots; the points after it wait for the same paint.
+  if (!stale_ && !Series1_->data()->isEmpty()) {
     stale_ = true;
-    Chart1_->update();  // asks the window for a paint, at which it replots
+    Chart1_->update();
   }
 }
 

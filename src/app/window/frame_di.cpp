@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 
+#include "app/window/cached_frame_style.h"
+
 namespace kelmo {
 
 TframeDI::TframeDI(QWidget* parent)
@@ -17,6 +19,8 @@ TframeDI::TframeDI(QWidget* parent)
   EditDI_->setText(QStringLiteral("EditDI"));
   // The main window paints the input state as the box's background.
   EditDI_->setAutoFillBackground(true);
+  // Repainted whenever the input changes.
+  for (QLineEdit* box : {DI_, EditDI_}) box->setStyle(CachedFrameStyle::instance());
   // Tab only: a click must not take the keys F9 and Esc away from the window.
   DI_->setFocusPolicy(Qt::TabFocus);
   EditDI_->setFocusPolicy(Qt::TabFocus);
