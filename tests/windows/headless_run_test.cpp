@@ -7,74 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "run_kelmo.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string withoutCarriageReturns(std::string text) {
-  std::erase(text, '\r');
-  return text;
-}
-
-// An inheritable handle of a file that a child writes to.
-HANDLE childOutput(const fs::path& path) {
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  return CreateFileW(path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-struct RunResult {
-  DWORD exitCode = 0;
-  std::string out;
-  std::string err;
-};
-
-// Runs kelmo with the arguments in dir; standard output and error kept.
-RunResult runKelmo(const fs::path& dir, const std::string& arguments) {
-  const fs::path outPath = dir / "stdout.txt";
-  const fs::path errPath = dir / "stderr.txt";
-  HANDLE out = childOutput(outPath);
-  HANDLE err = childOutput(errPath);
-  EXPECT_NE(out, INVALID_HANDLE_VALUE);
-  EXPECT_NE(err, INVALID_HANDLE_VALUE);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  std::wstring commandLine = L"\"" + fs::absolute(KELMO_PROGRAM).wstring() + L"\" " +
-                             std::wstring(arguments.begin(), arguments.end());
-  PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      dir.wstring().c_str(), &startup, &process);
-  CloseHandle(out);
-  CloseHandle(err);
-  RunResult result;
-  if (!started) {
-    ADD_FAILURE() << "kelmo could not be started: error " << GetLastError();
-    return result;
-  }
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0) << "kelmo did not end";
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  result.out = fileText(outPath);
-  result.err = fileText(errPath);
-  return result;
-}
+using kelmo_test::fileBytes;
+using kelmo_test::withoutCarriageReturns;
 
 std::vector<std::string> linesOf(const std::string& text, const std::string& end) {
   std::vector<std::string> lines;
@@ -95,15 +39,15 @@ TEST(HeadlessRunThroughTheStandInLibrary, GivesTheConsoleLinesAndDataFileOfLinux
   ASSERT_EQ(_putenv_s("KELMO_MODULE_LIBRARY", fs::absolute(KELMO_STANDIN_DLL).string().c_str()), 0);
   ASSERT_EQ(_putenv_s("KELMO_SIM", ""), 0);  // the simulated module as it comes
 
-  const RunResult run = runKelmo(dir, "--headless --duration 5");
+  const kelmo_test::RunResult run = kelmo_test::runKelmo(dir, L"--headless --duration 5", dir / "stderr.txt");
   EXPECT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(withoutCarriageReturns(run.out),
-            fileText(fs::path(KELMO_TEST_DATA_DIR) / "headless_console.txt"));
+            fileBytes(fs::path(KELMO_TEST_DATA_DIR) / "headless_console.txt"));
 
   // The header, then one line per 200 ms period: time of day, date-time and six values.
   // A busy machine delays the periods of a 5 s run, so only a few lines are counted on.
-  const std::vector<std::string> lines = linesOf(fileText(dir / "test.dat"), "\r\n");
+  const std::vector<std::string> lines = linesOf(fileBytes(dir / "test.dat"), "\r\n");
   ASSERT_GE(lines.size(), 1u + 5u);
   EXPECT_TRUE(std::regex_match(lines[0], std::regex("\xCD\xE0\xF7\xE8\xED\xE0\xFE \xF1\xE1\xEE\xF0 "
                                                     "\xE4\xE0\xED\xED\xFB\xF5: \\d{4}:\\d\\d:\\d\\d \\d\\d:\\d\\d:\\d\\d")))
