@@ -72,24 +72,18 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::Local: return locals[e->slot].rawInt();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
     case Op::RefParam: return refs[e->slot]->rawInt();
-    case Op::Element: {
-      Value keep;
-      return element(e, keep).rawInt();
-    }
+    case Op::Element: return elementInt(e);
     case Op::AddI: {
-      auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) +
-                                         static_cast<std::uint64_t>(operand(e->kid(1))));
-      return e->wrapTo32 ? wrap32(v) : v;
+      const std::int64_t a = operand(e->kid(0));
+      return sized(e, wrappingAdd(a, operand(e->kid(1))));
     }
     case Op::SubI: {
-      auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) -
-                                         static_cast<std::uint64_t>(operand(e->kid(1))));
-      return e->wrapTo32 ? wrap32(v) : v;
+      const std::int64_t a = operand(e->kid(0));
+      return sized(e, wrappingSub(a, operand(e->kid(1))));
     }
     case Op::MulI: {
-      auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(e->kid(0))) *
-                                         static_cast<std::uint64_t>(operand(e->kid(1))));
-      return e->wrapTo32 ? wrap32(v) : v;
+      const std::int64_t a = operand(e->kid(0));
+      return sized(e, wrappingMul(a, operand(e->kid(1))));
     }
     case Op::AndI: {
       std::int64_t a = operand(e->kid(0));
@@ -104,7 +98,7 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
       return a ^ operand(e->kid(1));
     }
     case Op::NegI: {
-      auto v = static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(operand(e->kid(0))));
+      const std::int64_t v = wrappingSub(0, operand(e->kid(0)));
       return e->type->bits == 32 ? wrap32(v) : v;
     }
     case Op::NotI: {
@@ -142,9 +136,9 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
       std::int64_t b = operand(e->kid(1));
       if (b == 0) fault(e, "Division by zero");
       std::int64_t v;
-      if (b == -1) v = e->op == Op::DivI ? static_cast<std::int64_t>(0ull - static_cast<std::uint64_t>(a)) : 0;
+      if (b == -1) v = e->op == Op::DivI ? wrappingSub(0, a) : 0;
       else v = e->op == Op::DivI ? a / b : a % b;
-      return e->wrapTo32 ? wrap32(v) : v;
+      return sized(e, v);
     }
     case Op::ShlI:
     case Op::ShrI: {
@@ -154,7 +148,7 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
       if (n < 0 || n >= width) return 0;
       std::uint64_t u = e->wrapTo32 ? static_cast<std::uint32_t>(a) : static_cast<std::uint64_t>(a);
       std::uint64_t r = e->op == Op::ShlI ? u << n : u >> n;
-      return e->wrapTo32 ? wrap32(static_cast<std::int64_t>(r)) : static_cast<std::int64_t>(r);
+      return sized(e, static_cast<std::int64_t>(r));
     }
     case Op::EqS: case Op::NeS: case Op::LtS: case Op::LeS: case Op::GtS: case Op::GeS: {
       Value a = eval(e->kid(0));

@@ -27,6 +27,19 @@ constexpr int kSmallRefs = 6;
 
 inline std::int64_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
+// Integer arithmetic wraps around as the machine's does (in unsigned, so without undefined
+// behaviour); a 32-bit result then keeps its low 32 bits.
+inline std::int64_t sized(const Expr* e, std::int64_t v) { return e->wrapTo32 ? wrap32(v) : v; }
+inline std::int64_t wrappingAdd(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+inline std::int64_t wrappingSub(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
+}
+inline std::int64_t wrappingMul(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(b));
+}
+
 struct Interpreter::Impl {
   const Program& prog;
   const ExecutionLimits limits;
@@ -129,14 +142,12 @@ struct Interpreter::Impl {
   __attribute__((always_inline)) std::int64_t arith(const Expr* a) {
     switch (a->op) {
       case Op::AddI: {
-        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) +
-                                           static_cast<std::uint64_t>(operand(a->kid(1))));
-        return a->wrapTo32 ? wrap32(v) : v;
+        const std::int64_t left = operand(a->kid(0));
+        return sized(a, wrappingAdd(left, operand(a->kid(1))));
       }
       case Op::SubI: {
-        auto v = static_cast<std::int64_t>(static_cast<std::uint64_t>(operand(a->kid(0))) -
-                                           static_cast<std::uint64_t>(operand(a->kid(1))));
-        return a->wrapTo32 ? wrap32(v) : v;
+        const std::int64_t left = operand(a->kid(0));
+        return sized(a, wrappingSub(left, operand(a->kid(1))));
       }
       default: return operand(a);
     }
