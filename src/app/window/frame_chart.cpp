@@ -11,6 +11,7 @@
 #include "acquisition/run_state.h"
 #include "app/window/cached_frame_style.h"
 #include "app/window/chart_tickers.h"
+#include "app/window/opaque_plot.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
 
@@ -22,6 +23,9 @@ QFont pixelFont(int pixels, bool bold = false) {
   QFont font;
   font.setPixelSize(pixels);
   font.setBold(bold);
+  // Digits, signs and Latin letters read the same unshaped; shaping is a good part of laying
+  // out a text that changes at every period.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 
@@ -97,16 +101,14 @@ void TFrameChart::buildPanel() {
 }
 
 void TFrameChart::buildChart() {
-  Chart1_ = new QCustomPlot(this);
+  auto* plot = new OpaquePlot(this);
+  Chart1_ = plot;
   Chart1_->setObjectName(QStringLiteral("Chart1"));
   Chart1_->setFocusPolicy(Qt::NoFocus);
   Chart1_->plotLayout()->setMargins(QMargins(0, 0, 0, 0));
   Chart1_->legend->setVisible(false);
   // A hidden legend still lays out an item per graph at every replot.
   Chart1_->setAutoAddPlottableToLegend(false);
-  // Nothing is drawn on the overlay layer: one paint buffer for the whole chart, so each
-  // paint fills and blends one picture instead of two.
-  Chart1_->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 
   Chart1_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
   Chart1_->xAxis->ticker()->setTickCount(3);
@@ -124,6 +126,7 @@ void TFrameChart::buildChart() {
   Series1_->setPen(pen);
   Series1_->setAntialiased(false);
   Series1_->setLineStyle(QCPGraph::lsLine);
+  plot->drawOnOneLayer();
   layout()->addWidget(Chart1_);
 }
 
