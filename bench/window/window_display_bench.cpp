@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -116,7 +115,6 @@ void BM_WindowDuringRun(benchmark::State& state) {
   kelmo::setTestState(kelmo::TestIdle);
 }
 BENCHMARK(BM_WindowDuringRun)->Arg(10)->Arg(50)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 
 // One chart frame of the window's size with the points of a 30 s window at the given period
 // (at most its point limit), then per iteration what a paint of the window does for it:

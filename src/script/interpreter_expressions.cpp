@@ -73,14 +73,8 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
     case Op::RefParam: return refs[e->slot]->rawInt();
     case Op::Element: return elementInt(e);
-    case Op::AddI: {
-      const std::int64_t a = operand(e->kid(0));
-      return sized(e, wrappingAdd(a, operand(e->kid(1))));
-    }
-    case Op::SubI: {
-      const std::int64_t a = operand(e->kid(0));
-      return sized(e, wrappingSub(a, operand(e->kid(1))));
-    }
+    case Op::AddI:
+    case Op::SubI: return arith(e);
     case Op::MulI: {
       const std::int64_t a = operand(e->kid(0));
       return sized(e, wrappingMul(a, operand(e->kid(1))));
