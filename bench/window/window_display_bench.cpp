@@ -118,7 +118,7 @@ BENCHMARK(BM_WindowDuringRun)->Arg(10)->Arg(50)->Arg(200)->Iterations(1)->Unit(b
 
 // One chart frame of the window's size with the points of a 30 s window at the given period
 // (at most its point limit), then per iteration what a paint of the window does for it:
-// a new point, the chart's replot and the frame's paint.
+// a new point, the chart's drawing and the frame's paint.
 void BM_ChartFramePaint(benchmark::State& state) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   application();
@@ -136,11 +136,11 @@ void BM_ChartFramePaint(benchmark::State& state) {
     ++n;
   };
   for (int i = 0; i < points; ++i) addPoint();
-  frame.replotIfStale();
+  frame.showLatest();
   frame.repaint();
   for (auto _ : state) {
     addPoint();
-    frame.replotIfStale();
+    frame.showLatest();
     frame.repaint();
   }
 }

@@ -28,8 +28,11 @@ double TimeOfDayTicker::getTickStep(const QCPRange& range) {
       1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200,
       86400, 172800, 604800};
   const double wanted = range.size() * kSecondsPerDay / (mTickCount + 1e-10);
+  // Date-times near 46000 days carry errors of a microsecond: a window of 30 s computed as
+  // the difference of two of them must still get steps of 10 s.
+  constexpr double kSlack = 1 - 1e-6;
   for (double step : kStepsSeconds) {
-    if (step >= wanted) return step / kSecondsPerDay;
+    if (step >= wanted * kSlack) return step / kSecondsPerDay;
   }
   return kStepsSeconds.back() / kSecondsPerDay;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Axis labels of the chart frames: times of day from continuous date-times on the time
-// axis, "#0.###" numbers on the value axis.
+// axis, "#0.###" numbers on the value axis. The chart library draws with them in the review
+// window and the report's plots; the live charts ask them for steps, subticks and labels.
 #include <qcustomplot.h>
 
 #include <array>
@@ -37,7 +38,17 @@ class RecentLabels {
 // "#0.###": at most three decimals, no trailing zeros, at least one integer digit.
 std::string formatAxisValue(double v);
 
-class TimeOfDayTicker : public QCPAxisTicker {
+// What a live chart asks of a ticker to draw its axis as the chart library would.
+class ChartTicker : public QCPAxisTicker {
+ public:
+  // The tick step the library would choose for an axis showing `range`.
+  double stepFor(const QCPRange& range) { return getTickStep(range); }
+  // Subticks between two ticks `step` apart.
+  int subTicksFor(double step) { return getSubTickCount(step); }
+  QString labelFor(double tick) { return getTickLabel(tick, QLocale(), QLatin1Char('g'), 6); }
+};
+
+class TimeOfDayTicker : public ChartTicker {
  protected:
   // X values are days since 30 December 1899; steps are whole clock units.
   double getTickStep(const QCPRange& range) override;
@@ -47,7 +58,7 @@ class TimeOfDayTicker : public QCPAxisTicker {
   RecentLabels labels_;
 };
 
-class ValueTicker : public QCPAxisTicker {
+class ValueTicker : public ChartTicker {
  protected:
   QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override;
 

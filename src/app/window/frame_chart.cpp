@@ -6,12 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-#include <qcustomplot.h>
 
 #include "acquisition/run_state.h"
 #include "app/window/cached_frame_style.h"
-#include "app/window/chart_tickers.h"
-#include "app/window/opaque_plot.h"
+#include "app/window/live_chart.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
 
@@ -101,32 +99,9 @@ void TFrameChart::buildPanel() {
 }
 
 void TFrameChart::buildChart() {
-  auto* plot = new OpaquePlot(this);
-  Chart1_ = plot;
+  Chart1_ = new LiveChart(Series1_, this);
   Chart1_->setObjectName(QStringLiteral("Chart1"));
   Chart1_->setFocusPolicy(Qt::NoFocus);
-  Chart1_->plotLayout()->setMargins(QMargins(0, 0, 0, 0));
-  Chart1_->legend->setVisible(false);
-  // A hidden legend still lays out an item per graph at every replot.
-  Chart1_->setAutoAddPlottableToLegend(false);
-
-  Chart1_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeOfDayTicker));
-  Chart1_->xAxis->ticker()->setTickCount(3);
-  Chart1_->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new ValueTicker));
-  const QFont tickFont = pixelFont(10);
-  Chart1_->xAxis->setTickLabelFont(tickFont);
-  Chart1_->yAxis->setTickLabelFont(tickFont);
-
-  Series1_ = Chart1_->addGraph();
-  Series1_->setObjectName(QStringLiteral("Series1"));
-  // A one-pixel pen without antialiasing keeps replots of six 1000-point charts cheap: the
-  // raster engine then draws plain line segments instead of blended polygons.
-  QPen pen(QColor(255, 0, 0));
-  pen.setWidth(1);
-  Series1_->setPen(pen);
-  Series1_->setAntialiased(false);
-  Series1_->setLineStyle(QCPGraph::lsLine);
-  plot->drawOnOneLayer();
   layout()->addWidget(Chart1_);
 }
 
@@ -135,65 +110,34 @@ void TFrameChart::prepareChart(std::int32_t index, std::int32_t seconds) {
   maxPoints_ = kPreparedMaxPoints;
   channelNo_ = index;
   labelChannelNo_->setText(QString::number(index));
+  Chart1_->startRun(rangeDays_, maxPoints_);
   NextVoltsTime = now();
 }
 
 void TFrameChart::addValue(double time, double value) {
-  Series1_->addData(time, value);
-  dropOldestPoints(pointsToDrop(time));
-  const QString text = QString::fromStdString(formatText("%9.5f", {value}));
-  // Laying out a box's text costs more than comparing it.
-  if (text != EditValue_->text()) {
-    EditValue_->setText(text);
+  const bool hadPoints = !Series1_.empty();
+  Series1_.add(time, value, rangeDays_, maxPoints_);
+  if (hadPoints || !Series1_.empty()) Chart1_->pointsAdded();
+  valueText_ = QString::fromStdString(formatText("%9.5f", {value}));
+  // The box asks for a paint; it takes the text then.
+  if (valueText_ != EditValue_->text()) EditValue_->update();
+}
+
+void TFrameChart::setExtraText(const QString& text) {
+  extraText_ = text;
+  if (extraText_ != EditK1_->text()) EditK1_->update();
+}
+
+// Laying out a box's text costs more than comparing it.
+void TFrameChart::showLatest() {
+  Chart1_->drawIfStale();
+  if (valueText_ != EditValue_->text()) {
+    EditValue_->setText(valueText_);
     EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
-  // The first point since the last replot asks the window for a paint, at which the chart
-  // replots; the points after it wait for the same paint.
-  if (!stale_ && !Series1_->data()->isEmpty()) {
-    stale_ = true;
-    Chart1_->update();
-  }
-}
-
-bool TFrameChart::replotIfStale() {
-  if (!stale_) return false;
-  stale_ = false;
-  if (Series1_->data()->isEmpty()) return false;
-  Series1_->rescaleAxes();
-  Chart1_->replot(QCustomPlot::rpQueuedRefresh);
-  return true;
-}
-
-int TFrameChart::pointsToDrop(double time) const {
-  const auto& points = *Series1_->data();
-  const int count = points.size();
-  int dropped = 0;
-  while (dropped < count) {
-    const double firstTime = points.at(dropped)->key;
-    if (time - firstTime > rangeDays_ || count - dropped > maxPoints_) {
-      ++dropped;
-    } else {
-      break;
-    }
-  }
-  return dropped;
-}
-
-void TFrameChart::dropOldestPoints(int count) {
-  if (count == 0) return;
-  auto& points = *Series1_->data();
-  if (count >= points.size()) {
-    points.clear();
-    return;
-  }
-  const double lastDropped = points.at(count - 1)->key;
-  const double firstKept = points.at(count)->key;
-  if (lastDropped < firstKept) {
-    points.removeBefore(firstKept);
-  } else {
-    // Equal times on both sides of the cut: removing by key would take too many.
-    QVector<QCPGraphData> kept(points.constBegin() + count, points.constEnd());
-    points.set(kept, true);
+  if (extraText_ != EditK1_->text()) {
+    EditK1_->setText(extraText_);
+    EditK1_->setCursorPosition(0);  // the name and the leading digits matter most
   }
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 // One computed quantity as a large number and as a line over a sliding time window.
 #include <QFrame>
+#include <QString>
 #include <cstdint>
 
-class QCPGraph;
-class QCustomPlot;
+#include "app/window/chart_series.h"
+
 class QLabel;
 class QLineEdit;
 
 namespace kelmo {
+
+class LiveChart;
 
 class TFrameChart : public QFrame {
   Q_OBJECT
@@ -23,44 +26,48 @@ class TFrameChart : public QFrame {
   // the period clock. Points already on the chart stay.
   void prepareChart(std::int32_t index, std::int32_t seconds);
   // One point: time as a date-time (days), value; drops the points that fall out of the
-  // window or above the point limit, and shows the value. The chart itself is redrawn by
-  // replotIfStale, which the window calls at its display pace.
+  // window or above the point limit, and takes the value's text. What is seen follows at
+  // the next paint (showLatest).
   void addValue(double time, double value);
-  // Fits the axes to the points and renders the chart, when points came since the last time.
-  // Returns whether it rendered.
-  bool replotIfStale();
+  // The text of the box beside "k1", shown at the next paint.
+  void setExtraText(const QString& text);
+  // Shows what came since the last paint: draws the chart's new points and puts the latest
+  // texts into the boxes, laying them out only now. The window calls it just before it
+  // paints, at its display pace.
+  void showLatest();
 
   double rangeDays() const { return rangeDays_; }
   std::int32_t maxPoints() const { return maxPoints_; }
   std::int32_t channelNo() const { return channelNo_; }
+  // The latest texts of the value box and the "k1" box, shown or about to be.
+  const QString& valueText() const { return valueText_; }
+  const QString& extraText() const { return extraText_; }
 
   QLabel* LabelValue() const { return LabelValue_; }
   QLineEdit* EditValue() const { return EditValue_; }
   QLabel* labelChannelNo() const { return labelChannelNo_; }
   QLineEdit* EditK1() const { return EditK1_; }
   QLineEdit* EditK2() const { return EditK2_; }
-  QCustomPlot* Chart1() const { return Chart1_; }
-  QCPGraph* Series1() const { return Series1_; }
+  LiveChart* Chart1() const { return Chart1_; }
+  const ChartSeries& Series1() const { return Series1_; }
 
  private:
   void buildPanel();
   void buildChart();
-  // How many of the oldest points must go once a point at `time` has been added.
-  int pointsToDrop(double time) const;
-  void dropOldestPoints(int count);
 
   double rangeDays_ = 0.0;
   std::int32_t maxPoints_ = 0;
   std::int32_t channelNo_ = 0;
-  bool stale_ = false;
+  ChartSeries Series1_;
+  QString valueText_;
+  QString extraText_;
 
   QLabel* LabelValue_ = nullptr;
   QLineEdit* EditValue_ = nullptr;
   QLabel* labelChannelNo_ = nullptr;
   QLineEdit* EditK1_ = nullptr;
   QLineEdit* EditK2_ = nullptr;
-  QCustomPlot* Chart1_ = nullptr;
-  QCPGraph* Series1_ = nullptr;
+  LiveChart* Chart1_ = nullptr;
 };
 
 }  // namespace kelmo

@@ -89,12 +89,6 @@ void paintInput(QLineEdit* box, bool on) {
   box->setPalette(palette);
 }
 
-void setTextIfChanged(QLineEdit* box, const QString& text) {
-  if (box->text() == text) return;
-  box->setText(text);
-  box->setCursorPosition(0);  // the name and the leading digits matter most
-}
-
 }  // namespace
 
 template <class Handler>
@@ -339,7 +333,7 @@ void TmainForm::refreshFromMeasurement() {
     charts_[static_cast<std::size_t>(k)]->addValue(now(), m.values[static_cast<std::size_t>(k)]);
   }
   const auto extra = [this](int k, const std::string& prefix, double v) {
-    setTextIfChanged(charts_[static_cast<std::size_t>(k)]->EditK1(), QString::fromStdString(prefix + formatGeneral(v)));
+    charts_[static_cast<std::size_t>(k)]->setExtraText(QString::fromStdString(prefix + formatGeneral(v)));
   };
   extra(1, "R=", m.R);
   extra(2, ".-Ur=", m.values[2] - m.values[0]);
@@ -382,8 +376,9 @@ bool TmainForm::paintRequested() {
   }
   paintAtOnce_ = false;
   lastPaint_ = now;
-  // The charts render their new points now, so that this paint shows them.
-  for (TFrameChart* chart : charts_) chart->replotIfStale();
+  // The charts draw their new points and the boxes take their texts now, so that this paint
+  // shows them.
+  for (TFrameChart* chart : charts_) chart->showLatest();
   return true;
 }
 

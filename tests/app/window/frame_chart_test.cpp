@@ -1,9 +1,11 @@
-// Chart frame rules: the sliding window (strictly greater), the point limit, the value text,
-// preparation, and the axis labels.
+// Chart frame rules: the sliding window (strictly greater), the point limit, the value text
+// (in the frame's model at once, in the box at the next paint), preparation, and the axis
+// labels.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QLineEdit>
+#include <cmath>
 #include <qcustomplot.h>
 #include <vector>
 
@@ -32,16 +34,12 @@ class FrameChartTest : public ::testing::Test, WithApplication {
 
   std::vector<double> times() const {
     std::vector<double> keys;
-    for (auto it = frame.Series1()->data()->constBegin(); it != frame.Series1()->data()->constEnd(); ++it) {
-      keys.push_back(it->key);
-    }
+    for (const ChartPoint& p : frame.Series1()) keys.push_back(p.time);
     return keys;
   }
   std::vector<double> values() const {
     std::vector<double> result;
-    for (auto it = frame.Series1()->data()->constBegin(); it != frame.Series1()->data()->constEnd(); ++it) {
-      result.push_back(it->value);
-    }
+    for (const ChartPoint& p : frame.Series1()) result.push_back(p.value);
     return result;
   }
 
@@ -52,7 +50,9 @@ TEST_F(FrameChartTest, BeforePreparationKeepsNoPointButShowsTheValue) {
   EXPECT_EQ(frame.rangeDays(), 0.0);
   EXPECT_EQ(frame.maxPoints(), 0);
   frame.addValue(kNoon, 2.25);
-  EXPECT_EQ(frame.Series1()->data()->size(), 0);
+  EXPECT_EQ(frame.Series1().size(), 0U);
+  EXPECT_EQ(frame.valueText(), "  2.25000");
+  frame.showLatest();
   EXPECT_EQ(frame.EditValue()->text(), "  2.25000");
 }
 
@@ -71,7 +71,7 @@ TEST_F(FrameChartTest, PreparationKeepsThePointsOfTheEarlierRun) {
   frame.addValue(kNoon, 1);
   frame.addValue(kNoon + kSecond, 2);
   frame.prepareChart(0, 30);
-  EXPECT_EQ(frame.Series1()->data()->size(), 2);
+  EXPECT_EQ(frame.Series1().size(), 2U);
 }
 
 TEST_F(FrameChartTest, APointLeavesOnlyWhenStrictlyOlderThanTheWindow) {
@@ -132,8 +132,41 @@ TEST_F(FrameChartTest, ValueTextIsFixedPointWithFiveDecimalsInNineCharacters) {
   for (const Case& c : cases) {
     setDecimalSeparator(c.separator);
     frame.addValue(kNoon, c.value);
-    EXPECT_EQ(frame.EditValue()->text().toStdString(), c.text) << c.value;
+    EXPECT_EQ(frame.valueText().toStdString(), c.text) << c.value;
   }
+}
+
+TEST_F(FrameChartTest, BoxesTakeTheirTextsOnlyWhenShown) {
+  frame.prepareChart(0, 30);
+  frame.addValue(kNoon, 1.5);
+  frame.setExtraText("R=2");
+  frame.showLatest();
+  EXPECT_EQ(frame.EditValue()->text(), "  1.50000");
+  EXPECT_EQ(frame.EditK1()->text(), "R=2");
+
+  // Notifications between two paints: the boxes keep what they show until the next one,
+  // which shows the latest texts.
+  frame.addValue(kNoon + kSecond, 2.5);
+  frame.setExtraText("R=3");
+  frame.addValue(kNoon + 2 * kSecond, 3.5);
+  frame.setExtraText("R=4");
+  EXPECT_EQ(frame.EditValue()->text(), "  1.50000");
+  EXPECT_EQ(frame.EditK1()->text(), "R=2");
+  EXPECT_EQ(frame.valueText(), "  3.50000");
+  EXPECT_EQ(frame.extraText(), "R=4");
+  frame.showLatest();
+  EXPECT_EQ(frame.EditValue()->text(), "  3.50000");
+  EXPECT_EQ(frame.EditK1()->text(), "R=4");
+}
+
+TEST_F(FrameChartTest, AClockSetBackKeepsThePointsInTimeOrder) {
+  frame.prepareChart(0, 30);
+  frame.addValue(kNoon, 1);
+  frame.addValue(kNoon + 2 * kSecond, 2);
+  frame.addValue(kNoon + kSecond, 3);
+  frame.addValue(kNoon + kSecond, 4);
+  EXPECT_EQ(times(), (std::vector<double>{kNoon, kNoon + kSecond, kNoon + kSecond, kNoon + 2 * kSecond}));
+  EXPECT_EQ(values(), (std::vector<double>{1, 3, 4, 2}));
 }
 
 TEST(ChartAxisLabels, ValueAxisShowsAtMostThreeDecimalsWithoutTrailingZeros) {

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,21 +44,25 @@ TEST_F(NotificationTest, EnterRefreshesChartsExtraTextsAndIndicators) {
   DigitalInputs = 0b01;
 
   postFromWorker(kKeyEnter);
-  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1()->data()->size() == 1; }));
+  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1().size() == 1; }));
 
   for (int k = 0; k < 6; ++k) {
-    const auto point = chart(k)->Series1()->data()->constBegin();
-    EXPECT_EQ(point->key, 46000.75) << "a date-time, not only the time of day";
-    EXPECT_EQ(point->value, MeasuredValues[static_cast<std::size_t>(k)]);
+    const ChartPoint& point = chart(k)->Series1().front();
+    EXPECT_EQ(point.time, 46000.75) << "a date-time, not only the time of day";
+    EXPECT_EQ(point.value, MeasuredValues[static_cast<std::size_t>(k)]);
   }
-  EXPECT_EQ(chart(0)->EditValue()->text(), "  1.25000");
-  EXPECT_EQ(chart(3)->EditValue()->text(), " -4.00000");
-  EXPECT_EQ(chart(0)->EditK1()->text(), "");
-  EXPECT_EQ(chart(1)->EditK1()->text(), "R=0.3");
-  EXPECT_EQ(chart(2)->EditK1()->text(), ".-Ur=2.25");
-  EXPECT_EQ(chart(3)->EditK1()->text(), "Ua=1E15");
-  EXPECT_EQ(chart(4)->EditK1()->text(), "Up=-1E-5");
-  EXPECT_EQ(chart(5)->EditK1()->text(), "U6=42");
+  // The frames' texts at once; the boxes show them from the next paint on.
+  const std::array<const char*, 6> values = {"  1.25000", "  2.00000", "  3.50000", " -4.00000", "  5.50000", "  6.00000"};
+  const std::array<const char*, 6> extras = {"", "R=0.3", ".-Ur=2.25", "Ua=1E15", "Up=-1E-5", "U6=42"};
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_EQ(chart(k)->valueText(), values[static_cast<std::size_t>(k)]) << k;
+    EXPECT_EQ(chart(k)->extraText(), extras[static_cast<std::size_t>(k)]) << k;
+  }
+  ASSERT_TRUE(processUntil([&] { return chart(5)->EditK1()->text() == "U6=42"; })) << "no paint showed the texts";
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_EQ(chart(k)->EditValue()->text(), values[static_cast<std::size_t>(k)]) << k;
+    EXPECT_EQ(chart(k)->EditK1()->text(), extras[static_cast<std::size_t>(k)]) << k;
+  }
 
   QLineEdit* input0 = control<TframeDI>("frameDI0")->EditDI();
   QLineEdit* input1 = control<TframeDI>("frameDI1")->EditDI();
@@ -66,7 +71,7 @@ TEST_F(NotificationTest, EnterRefreshesChartsExtraTextsAndIndicators) {
 
   DigitalInputs = 0b10;
   postFromWorker(kKeyEnter);
-  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1()->data()->size() == 2; }));
+  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1().size() == 2; }));
   EXPECT_EQ(background(input0), QColor(255, 0, 0));
   EXPECT_EQ(background(input1), QColor(0, 128, 0));
   EXPECT_EQ(joins, 0);
@@ -79,13 +84,13 @@ TEST_F(NotificationTest, NoIndicatorIsColouredWithoutInputs) {
   const QColor before = background(input0);
   DigitalInputs = 0b11;
   postFromWorker(kKeyEnter);
-  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1()->data()->size() == 1; }));
+  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1().size() == 1; }));
   EXPECT_EQ(background(input0), before);
 
   // Inputs added by a script after F9 are not shown until the next F9.
   kelmo_params().numOfDCIn = 2;
   postFromWorker(kKeyEnter);
-  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1()->data()->size() == 2; }));
+  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1().size() == 2; }));
   EXPECT_EQ(background(input0), before);
 }
 
@@ -97,7 +102,7 @@ TEST_F(NotificationTest, EscJoinsTheRunAndOtherKeysDoNothing) {
   postFromWorker(kKeyEscape);  // the measurement thread has not finished: the join refuses
   ASSERT_TRUE(processUntil([&] { return joins == 1; }));
   EXPECT_EQ(getTestState(), TestRunning);
-  EXPECT_EQ(chart(0)->Series1()->data()->size(), 0) << "key 65 refreshed the charts";
+  EXPECT_EQ(chart(0)->Series1().size(), 0U) << "key 65 refreshed the charts";
 
   MeasureFinished = true;
   postFromWorker(kKeyEscape);
@@ -112,8 +117,8 @@ TEST_F(NotificationTest, NotificationsArriveWhileAModalWindowIsOpen) {
   std::size_t pointsSeen = 0;
   QTimer::singleShot(0, [&] {
     postFromWorker(kKeyEnter);
-    processUntil([&] { return chart(0)->Series1()->data()->size() == 1; });
-    pointsSeen = static_cast<std::size_t>(chart(0)->Series1()->data()->size());
+    processUntil([&] { return chart(0)->Series1().size() == 1; });
+    pointsSeen = chart(0)->Series1().size();
     modal.reject();
   });
   modal.exec();

@@ -98,17 +98,16 @@ TEST_F(SimulatedRun, F9RunsAndEscJoinsWithTheOutcomeLine) {
   EXPECT_TRUE(console().startsWith("DLL Version") || console().contains(" DLL Version --> OK")) << console().toStdString();
   EXPECT_FALSE(console().startsWith("MemoConsole")) << "F9 cleared the console";
 
-  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1()->data()->size() >= 3; }));
+  ASSERT_TRUE(processUntil([&] { return chart(5)->Series1().size() >= 3; }));
   lockModule();
   const std::array<double, 6> values = MeasuredValues;
   const std::uint16_t inputs = DigitalInputs;
   unlockModule();
   for (int k = 0; k < 6; ++k) {
-    const auto last = chart(k)->Series1()->data()->constEnd() - 1;
-    EXPECT_EQ(last->value, values[static_cast<std::size_t>(k)]) << k;
+    EXPECT_EQ(chart(k)->Series1().back().value, values[static_cast<std::size_t>(k)]) << k;
   }
-  EXPECT_EQ(chart(0)->EditValue()->text().toStdString(), formatText("%9.5f", {values[0]}));
-  EXPECT_TRUE(chart(1)->EditK1()->text().startsWith("R="));
+  EXPECT_EQ(chart(0)->valueText().toStdString(), formatText("%9.5f", {values[0]}));
+  EXPECT_TRUE(chart(1)->extraText().startsWith("R="));
   const QColor input0 = form->findChild<TframeDI*>("frameDI0")->EditDI()->palette().color(QPalette::Base);
   EXPECT_EQ(input0, (inputs & 1U) ? QColor(0, 128, 0) : QColor(255, 0, 0));
 
@@ -120,12 +119,12 @@ TEST_F(SimulatedRun, F9RunsAndEscJoinsWithTheOutcomeLine) {
 
   // A second run starts from the same window.
   startWithF9();
-  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1()->data()->size() >= 5; }));
+  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1().size() >= 5; }));
 }
 
 TEST_F(SimulatedRun, CloseRequestStopsAndJoinsARunningRun) {
   startWithF9();
-  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1()->data()->size() >= 2; }));
+  ASSERT_TRUE(processUntil([&] { return chart(0)->Series1().size() >= 2; }));
   EXPECT_TRUE(form->close());
   EXPECT_EQ(getTestState(), TestIdle);
   EXPECT_TRUE(console().contains("Дождались завершения потока контроля воздуха")) << console().toStdString();

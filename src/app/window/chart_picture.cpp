@@ -1,0 +1,246 @@
+#include "app/window/chart_picture.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/window/chart_tickers.h"
+
+namespace kelmo {
+
+namespace {
+
+// The chart library's defaults for an axis rect and its left and bottom axes.
+constexpr int kMinimumMargin = 15;
+constexpr int kAxisPadding = 5;
+constexpr int kValueLabelPadding = 5;
+constexpr int kTimeLabelPadding = 3;
+constexpr int kTickLength = 5;
+constexpr int kSubTickLength = 2;
+constexpr int kDotSpacing = 3;  // a dotted line: one pixel in three
+constexpr QRgb kBackground = 0xffffffff;
+constexpr QRgb kGrid = 0xffc8c8c8;
+constexpr QRgb kLine = 0xffff0000;
+constexpr QRgb kAxis = 0xff000000;
+constexpr int kLabelFlags = Qt::TextDontClip | Qt::AlignHCenter;
+
+// Far beyond any picture, and far from overflowing an int.
+constexpr int kPixelLimit = 1'000'000;
+
+int roundedPixel(double x) {
+  return static_cast<int>(std::floor(std::clamp(x, -double{kPixelLimit}, double{kPixelLimit}) + 0.5));
+}
+
+int modulo(std::int64_t a, int b) { return static_cast<int>(((a % b) + b) % b); }
+
+QRgb* row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
+
+void setPixel(QImage& image, int x, int y, QRgb colour) {
+  if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) row(image, y)[x] = colour;
+}
+
+// A one-pixel line from (x0, y0) to (x1, y1), both ends included, the pixels outside the
+// image left out. Integer steps only: the same ends give the same pixels wherever the line
+// lies, so a line drawn in a picture that then scrolls matches one drawn after the scroll.
+void plotLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
+  const int dx = std::abs(x1 - x0);
+  const int dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int error = dx + dy;
+  for (;;) {
+    setPixel(image, x0, y0, colour);
+    if (x0 == x1 && y0 == y1) break;
+    const int twice = 2 * error;
+    if (twice >= dy) {
+      error += dy;
+      x0 += sx;
+    }
+    if (twice <= dx) {
+      error += dx;
+      y0 += sy;
+    }
+  }
+}
+
+}  // namespace
+
+ChartPicture::ChartPicture(const QFont& tickFont, ChartTicker& valueTicker, ChartTicker& timeTicker)
+    : labels_(tickFont), valueTicker_(valueTicker), timeTicker_(timeTicker) {}
+
+ChartGeometry ChartPicture::layOut(QSize size, const ValueAxis& value) {
+  int labelWidth = 0;
+  for (double tick : value.ticks()) labelWidth = std::max(labelWidth, labels_.imageOf(valueTicker_.labelFor(tick)).width());
+  const int labelHeight = labels_.imageOf(QStringLiteral("0")).height();
+  ChartGeometry g;
+  g.size = size;
+  g.left = std::max(kMinimumMargin, kAxisPadding + kValueLabelPadding + labelWidth);
+  g.top = kMinimumMargin;
+  const int bottomMargin = std::max(kMinimumMargin, kAxisPadding + kTimeLabelPadding + labelHeight);
+  g.width = std::max(0, size.width() - g.left - kMinimumMargin);
+  g.height = std::max(0, size.height() - g.top - bottomMargin);
+  return g;
+}
+
+void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& value, const TimeAxis& time,
+                             const ChartSeries& series) {
+  geometry_ = geometry;
+  value_ = value;
+  time_ = time;
+  if (picture_.size() != geometry.size) {
+    picture_ = QImage(geometry.size, QImage::Format_RGB32);
+    frame_ = QImage(geometry.size, QImage::Format_RGB32);
+  }
+  const QSize contentSize(std::max(geometry.width, 1), std::max(geometry.height, 1));
+  if (content_.size() != contentSize) content_ = QImage(contentSize, QImage::Format_RGB32);
+  drawFrame();
+  if (geometry.plots()) {
+    drawContentColumns(0, geometry.width);
+    drawLine(series, 0);
+  }
+  compose(QRect(QPoint(0, 0), geometry.size));
+}
+
+QRect ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from) {
+  if (!geometry_.plots()) return {};
+  const int width = geometry_.width;
+  const auto moved = static_cast<int>(std::clamp<std::int64_t>(firstColumn - time_.firstColumn, 0, width));
+  time_.firstColumn += moved;
+  if (moved > 0) {
+    for (int y = 0; y < content_.height(); ++y) {
+      QRgb* pixels = row(content_, y);
+      std::memmove(pixels, pixels + moved, static_cast<std::size_t>(width - moved) * sizeof(QRgb));
+    }
+    drawContentColumns(width - moved, width);
+  }
+  const auto [first, last] = drawLine(series, from);
+  const QRect content = geometry_.contentRect();
+  QRect changed;
+  if (moved > 0) {
+    // Everything in the plotted area moved, and with it the time axis's ticks and labels.
+    changed = QRect(0, content.top(), geometry_.size.width(), geometry_.size.height() - content.top());
+  } else if (first <= last) {
+    changed = QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content;
+  }
+  if (!changed.isEmpty()) compose(changed);
+  return changed;
+}
+
+void ChartPicture::drawFrame() {
+  frame_.fill(kBackground);
+  QPainter painter(&frame_);
+  const int right = geometry_.left - kValueLabelPadding;
+  for (double tick : value_.ticks()) {
+    const QImage& label = labels_.imageOf(valueTicker_.labelFor(tick));
+    const double tickY = geometry_.bottom() - (tick - value_.lower) / (value_.upper - value_.lower) * geometry_.height;
+    const QPointF at(right - label.width(), tickY - label.height() / 2.0);
+    // The library leaves out a label that the widget's border would cut.
+    if (at.y() < 0 || at.y() + label.height() > geometry_.size.height() - 1) continue;
+    painter.drawImage(at, label);
+  }
+}
+
+void ChartPicture::drawContentColumns(int from, int to) {
+  const int height = content_.height();
+  for (int y = 0; y < height; ++y) std::fill(row(content_, y) + from, row(content_, y) + to, kBackground);
+
+  // Horizontal lines at the value ticks, dotted from the strip's column 0 on so that the
+  // dots move with the line; the zero line solid, when zero lies inside the range.
+  const double size = value_.upper - value_.lower;
+  const bool zeroInside = value_.lower < 0 && value_.upper > 0;
+  for (double tick : value_.ticks()) {
+    const int y = rowOf(tick);
+    if (y < 0 || y >= height) continue;
+    QRgb* pixels = row(content_, y);
+    const bool zero = zeroInside && std::abs(tick) < size * 1e-6;
+    for (int x = from; x < to; ++x) {
+      if (zero || modulo(time_.firstColumn + x, kDotSpacing) == 0) pixels[x] = kGrid;
+    }
+  }
+  // Vertical lines at the time ticks, dotted upwards from the plotted area's bottom row.
+  for (std::int64_t column : time_.tickColumns(time_.firstColumn + from, time_.firstColumn + to)) {
+    const auto x = static_cast<int>(column - time_.firstColumn);
+    for (int y = 1; y < height; ++y) {
+      if ((height - y) % kDotSpacing == 0) row(content_, y)[x] = kGrid;
+    }
+  }
+}
+
+std::pair<int, int> ChartPicture::drawLine(const ChartSeries& series, std::size_t from) {
+  int first = geometry_.width;
+  int last = -1;
+  const auto touch = [&](int x) {
+    first = std::min(first, std::max(x, 0));
+    last = std::max(last, std::min(x, geometry_.width - 1));
+  };
+  for (std::size_t i = from; i + 1 < series.size(); ++i) {
+    const ChartPoint& a = series.at(i);
+    const ChartPoint& b = series.at(i + 1);
+    if (!std::isfinite(a.value) || !std::isfinite(b.value)) continue;
+    const int xa = columnInView(a.time);
+    const int xb = columnInView(b.time);
+    if (std::max(xa, xb) < 0 || std::min(xa, xb) >= geometry_.width) continue;
+    plotLine(content_, xa, rowOf(a.value), xb, rowOf(b.value), kLine);
+    touch(xa);
+    touch(xb);
+  }
+  // A lone point draws nothing, like a line of one point.
+  return {first, last};
+}
+
+void ChartPicture::compose(const QRect& rect) {
+  QPainter painter(&picture_);
+  painter.setClipRect(rect);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(rect.topLeft(), frame_, rect);
+  const QRect content = geometry_.contentRect();
+  if (geometry_.plots()) {
+    const QRect shown = rect & content;
+    if (!shown.isEmpty()) painter.drawImage(shown.topLeft(), content_, shown.translated(-content.topLeft()));
+  }
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+  const int left = geometry_.left;
+  const int bottom = geometry_.bottom();
+  const std::vector<double> ticks = time_.ticks();
+  // The library does not clip the grid: a tick at the time axis's end has its line just
+  // right of the plotted area, dotted upwards from the bottom row like the others.
+  for (double tick : ticks) {
+    if (columnInView(tick) != geometry_.width) continue;
+    for (int y = bottom; y >= geometry_.top; y -= kDotSpacing) painter.fillRect(QRect(left + geometry_.width, y, 1, 1), QColor::fromRgb(kGrid));
+  }
+  // The value axis, then the time axis over it, as the library draws them.
+  painter.fillRect(QRect(left, bottom - geometry_.height, 1, geometry_.height + 1), QColor::fromRgb(kAxis));
+  for (double tick : value_.ticks()) painter.fillRect(QRect(left, rowOf(tick) + content.top(), kTickLength + 1, 1), QColor::fromRgb(kAxis));
+  for (double sub : value_.subTickValues()) painter.fillRect(QRect(left, rowOf(sub) + content.top(), kSubTickLength + 1, 1), QColor::fromRgb(kAxis));
+
+  painter.fillRect(QRect(left, bottom, geometry_.width + 1, 1), QColor::fromRgb(kAxis));
+  for (double tick : ticks) painter.fillRect(QRect(left + columnInView(tick), bottom - kTickLength, 1, kTickLength + 1), QColor::fromRgb(kAxis));
+  for (double sub : time_.subTickValues()) painter.fillRect(QRect(left + columnInView(sub), bottom - kSubTickLength, 1, kSubTickLength + 1), QColor::fromRgb(kAxis));
+  const int lastPixel = geometry_.size.width() - 1;
+  for (double tick : ticks) {
+    const QImage& label = labels_.imageOf(timeTicker_.labelFor(tick));
+    const double tickX = left + (tick - time_.lower()) / time_.daysPerColumn;
+    const QPointF at(tickX - label.width() / 2.0, bottom + kTimeLabelPadding);
+    if (at.x() < 0 || at.x() + label.width() > lastPixel) continue;
+    painter.drawImage(at, label);
+  }
+}
+
+QPoint ChartPicture::pixelOf(double time, double value) const {
+  const QRect content = geometry_.contentRect();
+  return {content.left() + columnInView(time), content.top() + rowOf(value)};
+}
+
+int ChartPicture::rowOf(double value) const {
+  return roundedPixel(geometry_.height - (value - value_.lower) / (value_.upper - value_.lower) * geometry_.height);
+}
+
+int ChartPicture::columnInView(double time) const {
+  return static_cast<int>(std::clamp<std::int64_t>(time_.columnOf(time) - time_.firstColumn, -kPixelLimit, kPixelLimit));
+}
+
+}  // namespace kelmo

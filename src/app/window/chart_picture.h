@@ -1,0 +1,87 @@
+#pragma once
+// What a live chart shows, in pixels, in the chart library's default look: white, a plotted
+// area with dotted grey grid lines at the ticks and the red line, black axes along its left
+// and bottom with inward ticks, and the tick labels outside.
+//
+// Three images make it. The frame holds the background and the value axis's labels and
+// changes only when the chart is drawn whole. The content holds the grid and the line of the
+// plotted area and scrolls: at a paint it moves left by the columns the time axis moved and
+// only the columns that came in and the new piece of line are drawn. The picture is what the
+// widget shows: the frame and the content copied together, the axes and the time labels
+// drawn over them, for the rectangle that changed.
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <cstddef>
+
+#include "app/window/chart_axes.h"
+#include "app/window/chart_series.h"
+#include "app/window/tick_label_images.h"
+
+namespace kelmo {
+
+class ChartTicker;
+
+struct ChartGeometry {
+  QSize size;
+  // The plotted area: the library's axis rect, inside margins fitted to the labels.
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+
+  int bottom() const { return top + height - 1; }
+  // What the grid and the line may cover: the library clips them to the plotted area moved
+  // up by one row, so a value at the top of the range shows and one at the bottom lies under
+  // the time axis.
+  QRect contentRect() const { return {left, top - 1, width, height}; }
+  bool plots() const { return width > 0 && height > 0; }
+};
+
+class ChartPicture {
+ public:
+  ChartPicture(const QFont& tickFont, ChartTicker& valueTicker, ChartTicker& timeTicker);
+
+  // The plotted area for a chart of `size` whose value axis is `value`.
+  ChartGeometry layOut(QSize size, const ValueAxis& value);
+  // Everything anew: `time` is an axis over the geometry's width.
+  void drawWhole(const ChartGeometry& geometry, const ValueAxis& value, const TimeAxis& time,
+                 const ChartSeries& series);
+  // The time axis now starts at `firstColumn`, not before the one drawn: moves the content
+  // left by the difference, draws the columns that came in, then the line from point `from`
+  // on. Returns the rectangle that changed.
+  QRect drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from);
+
+  // Where the line passes through the point (time, value), in the picture.
+  QPoint pixelOf(double time, double value) const;
+
+  const QImage& image() const { return picture_; }
+  const ChartGeometry& geometry() const { return geometry_; }
+  const TimeAxis& timeAxis() const { return time_; }
+  const ValueAxis& valueAxis() const { return value_; }
+
+ private:
+  void drawFrame();
+  // Background and grid for the content's columns [from, to).
+  void drawContentColumns(int from, int to);
+  // The line through points [from, end): each piece between two finite values.
+  // Returns the content columns it touched, [first, last], or an empty range.
+  std::pair<int, int> drawLine(const ChartSeries& series, std::size_t from);
+  // Copies frame and content into the picture within `rect` and draws the axes over them.
+  void compose(const QRect& rect);
+
+  int rowOf(double value) const;
+  int columnInView(double time) const;
+
+  TickLabelImages labels_;
+  ChartTicker& valueTicker_;
+  ChartTicker& timeTicker_;
+  ChartGeometry geometry_;
+  ValueAxis value_;
+  TimeAxis time_;
+  QImage frame_;
+  QImage content_;
+  QImage picture_;
+};
+
+}  // namespace kelmo
