@@ -38,6 +38,17 @@ int modulo(std::int64_t a, int b) { return static_cast<int>(((a % b) + b) % b); 
 
 QRgb* row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
 
+// Copies `source` of `image` to `at`. Qt's raster engine hands a copy of more than 95 rows to
+// its thread pool in parts; waking threads costs more than copying a chart, so the copy goes
+// in bands short enough to stay on this thread.
+void copyImage(QPainter& painter, QPoint at, const QImage& image, const QRect& source) {
+  constexpr int kBandRows = 64;
+  for (int y = 0; y < source.height(); y += kBandRows) {
+    const QRect band(source.left(), source.top() + y, source.width(), std::min(kBandRows, source.height() - y));
+    painter.drawImage(at + QPoint(0, y), image, band);
+  }
+}
+
 void setPixel(QImage& image, int x, int y, QRgb colour) {
   if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) row(image, y)[x] = colour;
 }
@@ -90,10 +101,7 @@ void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& val
   geometry_ = geometry;
   value_ = value;
   time_ = time;
-  if (picture_.size() != geometry.size) {
-    picture_ = QImage(geometry.size, QImage::Format_RGB32);
-    frame_ = QImage(geometry.size, QImage::Format_RGB32);
-  }
+  if (frame_.size() != geometry.size) frame_ = QImage(geometry.size, QImage::Format_RGB32);
   const QSize contentSize(std::max(geometry.width, 1), std::max(geometry.height, 1));
   if (content_.size() != contentSize) content_ = QImage(contentSize, QImage::Format_RGB32);
   drawFrame();
@@ -101,10 +109,9 @@ void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& val
     drawContentColumns(0, geometry.width);
     drawLine(series, 0);
   }
-  compose(QRect(QPoint(0, 0), geometry.size));
 }
 
-QRect ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from) {
+QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from) {
   if (!geometry_.plots()) return {};
   const int width = geometry_.width;
   const auto moved = static_cast<int>(std::clamp<std::int64_t>(firstColumn - time_.firstColumn, 0, width));
@@ -118,15 +125,15 @@ QRect ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series,
   }
   const auto [first, last] = drawLine(series, from);
   const QRect content = geometry_.contentRect();
-  QRect changed;
   if (moved > 0) {
-    // Everything in the plotted area moved, and with it the time axis's ticks and labels.
-    changed = QRect(0, content.top(), geometry_.size.width(), geometry_.size.height() - content.top());
-  } else if (first <= last) {
-    changed = QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content;
+    // Everything in the plotted area moved, and with it the time axis's ticks, the grid line
+    // of a tick at its end, just right of the area, and the labels below.
+    const int bottom = geometry_.bottom();
+    return QRegion(content) + QRect(content.right() + 1, geometry_.top, 1, geometry_.height) +
+           QRect(0, bottom + 1, geometry_.size.width(), geometry_.size.height() - bottom - 1);
   }
-  if (!changed.isEmpty()) compose(changed);
-  return changed;
+  if (first > last) return {};
+  return QRegion(QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content);
 }
 
 void ChartPicture::drawFrame() {
@@ -191,20 +198,32 @@ std::pair<int, int> ChartPicture::drawLine(const ChartSeries& series, std::size_
   return {first, last};
 }
 
-void ChartPicture::compose(const QRect& rect) {
-  QPainter painter(&picture_);
+void ChartPicture::paint(QPainter& painter, const QRect& rect) {
+  painter.save();
   painter.setClipRect(rect);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(rect.topLeft(), frame_, rect);
-  const QRect content = geometry_.contentRect();
-  if (geometry_.plots()) {
-    const QRect shown = rect & content;
-    if (!shown.isEmpty()) painter.drawImage(shown.topLeft(), content_, shown.translated(-content.topLeft()));
-  }
+  const QRect content = geometry_.plots() ? geometry_.contentRect() : QRect();
+  for (const QRect& part : QRegion(rect) - content) copyImage(painter, part.topLeft(), frame_, part);
+  const QRect shown = rect & content;
+  if (!shown.isEmpty()) copyImage(painter, shown.topLeft(), content_, shown.translated(-content.topLeft()));
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  paintAxes(painter);
+  painter.restore();
+}
 
+QImage ChartPicture::image() {
+  QImage image(geometry_.size, QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  QPainter painter(&image);
+  paint(painter, image.rect());
+  return image;
+}
+
+void ChartPicture::paintAxes(QPainter& painter) {
   const int left = geometry_.left;
   const int bottom = geometry_.bottom();
+  const QRect content = geometry_.contentRect();
+  const QColor axis = QColor::fromRgb(kAxis);
   const std::vector<double> ticks = time_.ticks();
   // The library does not clip the grid: a tick at the time axis's end has its line just
   // right of the plotted area, dotted upwards from the bottom row like the others.
@@ -213,18 +232,19 @@ void ChartPicture::compose(const QRect& rect) {
     for (int y = bottom; y >= geometry_.top; y -= kDotSpacing) painter.fillRect(QRect(left + geometry_.width, y, 1, 1), QColor::fromRgb(kGrid));
   }
   // The value axis, then the time axis over it, as the library draws them.
-  painter.fillRect(QRect(left, bottom - geometry_.height, 1, geometry_.height + 1), QColor::fromRgb(kAxis));
-  for (double tick : value_.ticks()) painter.fillRect(QRect(left, rowOf(tick) + content.top(), kTickLength + 1, 1), QColor::fromRgb(kAxis));
-  for (double sub : value_.subTickValues()) painter.fillRect(QRect(left, rowOf(sub) + content.top(), kSubTickLength + 1, 1), QColor::fromRgb(kAxis));
+  painter.fillRect(QRect(left, bottom - geometry_.height, 1, geometry_.height + 1), axis);
+  for (double tick : value_.ticks()) painter.fillRect(QRect(left, rowOf(tick) + content.top(), kTickLength + 1, 1), axis);
+  for (double sub : value_.subTickValues()) painter.fillRect(QRect(left, rowOf(sub) + content.top(), kSubTickLength + 1, 1), axis);
 
-  painter.fillRect(QRect(left, bottom, geometry_.width + 1, 1), QColor::fromRgb(kAxis));
-  for (double tick : ticks) painter.fillRect(QRect(left + columnInView(tick), bottom - kTickLength, 1, kTickLength + 1), QColor::fromRgb(kAxis));
-  for (double sub : time_.subTickValues()) painter.fillRect(QRect(left + columnInView(sub), bottom - kSubTickLength, 1, kSubTickLength + 1), QColor::fromRgb(kAxis));
+  painter.fillRect(QRect(left, bottom, geometry_.width + 1, 1), axis);
+  for (double tick : ticks) painter.fillRect(QRect(left + columnInView(tick), bottom - kTickLength, 1, kTickLength + 1), axis);
+  for (double sub : time_.subTickValues()) painter.fillRect(QRect(left + columnInView(sub), bottom - kSubTickLength, 1, kSubTickLength + 1), axis);
   const int lastPixel = geometry_.size.width() - 1;
   for (double tick : ticks) {
     const QImage& label = labels_.imageOf(timeTicker_.labelFor(tick));
     const double tickX = left + (tick - time_.lower()) / time_.daysPerColumn;
     const QPointF at(tickX - label.width() / 2.0, bottom + kTimeLabelPadding);
+    // The library leaves out a label that the widget's border would cut.
     if (at.x() < 0 || at.x() + label.width() > lastPixel) continue;
     painter.drawImage(at, label);
   }

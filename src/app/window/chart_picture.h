@@ -3,20 +3,22 @@
 // area with dotted grey grid lines at the ticks and the red line, black axes along its left
 // and bottom with inward ticks, and the tick labels outside.
 //
-// Three images make it. The frame holds the background and the value axis's labels and
+// Two images make it. The frame holds the background and the value axis's labels and
 // changes only when the chart is drawn whole. The content holds the grid and the line of the
-// plotted area and scrolls: at a paint it moves left by the columns the time axis moved and
-// only the columns that came in and the new piece of line are drawn. The picture is what the
-// widget shows: the frame and the content copied together, the axes and the time labels
-// drawn over them, for the rectangle that changed.
+// plotted area and scrolls: it moves left by the columns the time axis moved, and only the
+// columns that came in and the new piece of line are drawn. A paint copies both and draws
+// the axes, their ticks and the time labels over them, for the rectangle it paints.
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <cstddef>
 
 #include "app/window/chart_axes.h"
 #include "app/window/chart_series.h"
 #include "app/window/tick_label_images.h"
+
+class QPainter;
 
 namespace kelmo {
 
@@ -49,13 +51,16 @@ class ChartPicture {
                  const ChartSeries& series);
   // The time axis now starts at `firstColumn`, not before the one drawn: moves the content
   // left by the difference, draws the columns that came in, then the line from point `from`
-  // on. Returns the rectangle that changed.
-  QRect drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from);
+  // on. Returns what changed on the chart.
+  QRegion drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from);
 
-  // Where the line passes through the point (time, value), in the picture.
+  // Paints the part `rect` of the chart (in the chart's pixels) with `painter`.
+  void paint(QPainter& painter, const QRect& rect);
+  // The whole chart as a paint shows it.
+  QImage image();
+  // Where the line passes through the point (time, value), on the chart.
   QPoint pixelOf(double time, double value) const;
 
-  const QImage& image() const { return picture_; }
   const ChartGeometry& geometry() const { return geometry_; }
   const TimeAxis& timeAxis() const { return time_; }
   const ValueAxis& valueAxis() const { return value_; }
@@ -67,8 +72,8 @@ class ChartPicture {
   // The line through points [from, end): each piece between two finite values.
   // Returns the content columns it touched, [first, last], or an empty range.
   std::pair<int, int> drawLine(const ChartSeries& series, std::size_t from);
-  // Copies frame and content into the picture within `rect` and draws the axes over them.
-  void compose(const QRect& rect);
+  // The axes, their ticks and the time labels, over frame and content.
+  void paintAxes(QPainter& painter);
 
   int rowOf(double value) const;
   int columnInView(double time) const;
@@ -81,7 +86,6 @@ class ChartPicture {
   TimeAxis time_;
   QImage frame_;
   QImage content_;
-  QImage picture_;
 };
 
 }  // namespace kelmo

@@ -40,7 +40,7 @@ LiveChart::~LiveChart() = default;
 
 const ValueAxis& LiveChart::valueAxis() const { return picture_->valueAxis(); }
 const TimeAxis& LiveChart::timeAxis() const { return picture_->timeAxis(); }
-const QImage& LiveChart::picture() const { return picture_->image(); }
+QImage LiveChart::picture() const { return picture_->image(); }
 QPoint LiveChart::pixelOf(const ChartPoint& point) const { return picture_->pixelOf(point.time, point.value); }
 
 void LiveChart::startRun(double windowDays, std::int32_t maxPoints) {
@@ -61,12 +61,12 @@ void LiveChart::pointsAdded() {
 bool LiveChart::drawIfStale() {
   // A chart resized while hidden hears of it only when shown.
   if (!stale_ && picture_->geometry().size == size()) return false;
-  const QRect changed = draw();
+  const QRegion changed = draw();
   if (!changed.isEmpty()) update(changed);
   return !changed.isEmpty();
 }
 
-QRect LiveChart::draw() {
+QRegion LiveChart::draw() {
   stale_ = false;
   if (size().isEmpty()) return {};
   const ChartGeometry& drawn = picture_->geometry();
@@ -84,7 +84,7 @@ QRect LiveChart::draw() {
   const std::size_t fresh = static_cast<std::size_t>(std::min<std::uint64_t>(added, series_.size()));
   const std::size_t firstFresh = series_.size() - fresh;
   // The line goes on from the newest point drawn before.
-  const QRect changed = picture_->drawNew(firstColumn, series_, firstFresh > 0 ? firstFresh - 1 : 0);
+  const QRegion changed = picture_->drawNew(firstColumn, series_, firstFresh > 0 ? firstFresh - 1 : 0);
   drawnAppended_ = series_.appended();
   if (moved > 0) {
     ++drawings_.scrolled;
@@ -94,7 +94,7 @@ QRect LiveChart::draw() {
   return changed;
 }
 
-QRect LiveChart::drawWhole(const ValueAxis& value) {
+QRegion LiveChart::drawWhole(const ValueAxis& value) {
   wholeNeeded_ = false;
   const ChartGeometry geometry = picture_->layOut(size(), value);
   TimeAxis time = TimeAxis::over(windowFor(geometry.width), geometry.width, timeTicker_);
@@ -126,12 +126,11 @@ void LiveChart::paintEvent(QPaintEvent* event) {
   // shown on its own) draws what is pending first.
   if (stale_ || picture_->geometry().size != size()) {
     if (picture_->geometry().size != size()) wholeNeeded_ = true;
-    const QRect changed = draw();
-    const QRegion unpainted = QRegion(changed) - event->region();
+    const QRegion unpainted = draw() - event->region();
     if (!unpainted.isEmpty()) update(unpainted);
   }
   QPainter painter(this);
-  for (const QRect& r : event->region()) painter.drawImage(r.topLeft(), picture_->image(), r);
+  for (const QRect& r : event->region()) picture_->paint(painter, r);
 }
 
 void LiveChart::resizeEvent(QResizeEvent* event) {

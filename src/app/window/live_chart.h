@@ -44,7 +44,7 @@ class LiveChart : public QWidget {
   const TimeAxis& timeAxis() const;
   const Drawings& drawings() const { return drawings_; }
   // What the chart shows, in the chart's pixels, and where the line passes through a point.
-  const QImage& picture() const;
+  QImage picture() const;
   QPoint pixelOf(const ChartPoint& point) const;
 
  protected:
@@ -52,9 +52,9 @@ class LiveChart : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Brings the picture up to date; returns the rectangle that changed.
-  QRect draw();
-  QRect drawWhole(const ValueAxis& value);
+  // Brings the picture up to date; returns what changed.
+  QRegion draw();
+  QRegion drawWhole(const ValueAxis& value);
   // The time axis's span for the points as they are, over `columns` columns.
   double windowFor(int columns) const;
 
