@@ -16,7 +16,9 @@
 #include <memory>
 
 #include "acquisition/run_state.h"
+#include "app/window/chart_series.h"
 #include "app/window/frame_chart.h"
+#include "app/window/live_chart.h"
 #include "app/window/main_form.h"
 #include "config/kelmo_params.h"
 #include "measure/measurement.h"
@@ -103,6 +105,17 @@ void BM_WindowDuringRun(benchmark::State& state) {
   // Caches (glyphs, tick labels) fill and the charts reach their steady number of points
   // before the measured span.
   runFor(2.0);
+  // The charts' drawings, whole and scrolled, per chart and second.
+  const auto drawings = [&] {
+    kelmo::LiveChart::Drawings sum;
+    for (const kelmo::TFrameChart* frame : form->findChildren<kelmo::TFrameChart*>()) {
+      const kelmo::LiveChart::Drawings& d = frame->Chart1()->drawings();
+      sum.whole += d.whole;
+      sum.scrolled += d.scrolled + d.extended;
+    }
+    return sum;
+  };
+  const kelmo::LiveChart::Drawings drawnBefore = drawings();
   const double seconds = runSeconds();
   const int before = n;
   double cpu = 0;
@@ -112,6 +125,9 @@ void BM_WindowDuringRun(benchmark::State& state) {
   state.counters["core_%"] = 100.0 * cpu / wall;
   state.counters["us_per_notification"] = 1e6 * cpu / static_cast<double>(notifications);
   state.counters["notifications"] = static_cast<double>(notifications);
+  const double chartSeconds = 6 * wall;
+  state.counters["whole_per_s"] = (drawings().whole - drawnBefore.whole) / chartSeconds;
+  state.counters["scrolled_per_s"] = (drawings().scrolled - drawnBefore.scrolled) / chartSeconds;
   kelmo::setTestState(kelmo::TestIdle);
 }
 BENCHMARK(BM_WindowDuringRun)->Arg(10)->Arg(50)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -145,5 +161,22 @@ void BM_ChartFramePaint(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ChartFramePaint)->Arg(10)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// One chart of the window's size drawn whole from the 1000 points a 10 ms period keeps: what
+// a run's start, a resize or a change of the value range costs.
+void BM_ChartDrawnWhole(benchmark::State& state) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  application();
+  kelmo::ChartSeries series;
+  kelmo::LiveChart chart(series);
+  chart.resize(320, 190);
+  const double window = 30 / 86400.0;
+  for (int n = 0; n < 1000; ++n) series.add(46000.5 + n * 0.01 / 86400, measuredWave(n * 10, 0), window, 1000);
+  for (auto _ : state) {
+    chart.startRun(window, 1000);
+    chart.drawIfStale();
+  }
+}
+BENCHMARK(BM_ChartDrawnWhole)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

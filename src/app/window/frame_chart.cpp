@@ -118,25 +118,42 @@ void TFrameChart::addValue(double time, double value) {
   const bool hadPoints = !Series1_.empty();
   Series1_.add(time, value, rangeDays_, maxPoints_);
   if (hadPoints || !Series1_.empty()) Chart1_->pointsAdded();
-  valueText_ = QString::fromStdString(formatText("%9.5f", {value}));
-  // The box asks for a paint; it takes the text then.
-  if (valueText_ != EditValue_->text()) EditValue_->update();
+  value_ = value;
+  textsChanged();
 }
 
-void TFrameChart::setExtraText(const QString& text) {
-  extraText_ = text;
-  if (extraText_ != EditK1_->text()) EditK1_->update();
+void TFrameChart::setExtraValue(std::string prefix, double value) {
+  extraPrefix_ = std::move(prefix);
+  extraValue_ = value;
+  textsChanged();
 }
 
-// Laying out a box's text costs more than comparing it.
+void TFrameChart::textsChanged() {
+  if (textsPending_) return;
+  textsPending_ = true;
+  // The value box asks for the paint that shows them (the chart may have nothing new).
+  EditValue_->update();
+}
+
+QString TFrameChart::valueText() const {
+  return value_ ? QString::fromStdString(formatText("%9.5f", {*value_})) : QString();
+}
+
+QString TFrameChart::extraText() const {
+  return extraValue_ ? QString::fromStdString(extraPrefix_ + formatGeneral(*extraValue_)) : QString();
+}
+
 void TFrameChart::showLatest() {
   Chart1_->drawIfStale();
-  if (valueText_ != EditValue_->text()) {
-    EditValue_->setText(valueText_);
+  if (!textsPending_) return;
+  textsPending_ = false;
+  // Laying out a box's text costs more than comparing it.
+  if (const QString text = valueText(); text != EditValue_->text()) {
+    EditValue_->setText(text);
     EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
   }
-  if (extraText_ != EditK1_->text()) {
-    EditK1_->setText(extraText_);
+  if (const QString text = extraText(); text != EditK1_->text()) {
+    EditK1_->setText(text);
     EditK1_->setCursorPosition(0);  // the name and the leading digits matter most
   }
 }

@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "app/window/chart_series.h"
 
@@ -26,22 +28,24 @@ class TFrameChart : public QFrame {
   // the period clock. Points already on the chart stay.
   void prepareChart(std::int32_t index, std::int32_t seconds);
   // One point: time as a date-time (days), value; drops the points that fall out of the
-  // window or above the point limit, and takes the value's text. What is seen follows at
-  // the next paint (showLatest).
+  // window or above the point limit, and keeps the value for the value box. What is seen
+  // follows at the next paint (showLatest).
   void addValue(double time, double value);
-  // The text of the box beside "k1", shown at the next paint.
-  void setExtraText(const QString& text);
+  // The box beside "k1" shows `prefix` followed by `value` in the general number format,
+  // from the next paint on.
+  void setExtraValue(std::string prefix, double value);
   // Shows what came since the last paint: draws the chart's new points and puts the latest
-  // texts into the boxes, laying them out only now. The window calls it just before it
-  // paints, at its display pace.
+  // texts into the boxes, formatting and laying them out only now. The window calls it just
+  // before it paints, at its display pace.
   void showLatest();
 
   double rangeDays() const { return rangeDays_; }
   std::int32_t maxPoints() const { return maxPoints_; }
   std::int32_t channelNo() const { return channelNo_; }
-  // The latest texts of the value box and the "k1" box, shown or about to be.
-  const QString& valueText() const { return valueText_; }
-  const QString& extraText() const { return extraText_; }
+  // The texts of the latest values for the value box and the "k1" box, shown or about to
+  // be: "%9.5f" of the value ("" before the first), and the prefix and general number.
+  QString valueText() const;
+  QString extraText() const;
 
   QLabel* LabelValue() const { return LabelValue_; }
   QLineEdit* EditValue() const { return EditValue_; }
@@ -54,13 +58,17 @@ class TFrameChart : public QFrame {
  private:
   void buildPanel();
   void buildChart();
+  // New texts for the boxes: the first since the last paint asks for one.
+  void textsChanged();
 
   double rangeDays_ = 0.0;
   std::int32_t maxPoints_ = 0;
   std::int32_t channelNo_ = 0;
   ChartSeries Series1_;
-  QString valueText_;
-  QString extraText_;
+  std::optional<double> value_;
+  std::string extraPrefix_;
+  std::optional<double> extraValue_;
+  bool textsPending_ = false;
 
   QLabel* LabelValue_ = nullptr;
   QLineEdit* EditValue_ = nullptr;

@@ -333,7 +333,7 @@ void TmainForm::refreshFromMeasurement() {
     charts_[static_cast<std::size_t>(k)]->addValue(now(), m.values[static_cast<std::size_t>(k)]);
   }
   const auto extra = [this](int k, const std::string& prefix, double v) {
-    charts_[static_cast<std::size_t>(k)]->setExtraText(QString::fromStdString(prefix + formatGeneral(v)));
+    charts_[static_cast<std::size_t>(k)]->setExtraValue(prefix, v);
   };
   extra(1, "R=", m.R);
   extra(2, ".-Ur=", m.values[2] - m.values[0]);

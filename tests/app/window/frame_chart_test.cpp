@@ -139,7 +139,7 @@ TEST_F(FrameChartTest, ValueTextIsFixedPointWithFiveDecimalsInNineCharacters) {
 TEST_F(FrameChartTest, BoxesTakeTheirTextsOnlyWhenShown) {
   frame.prepareChart(0, 30);
   frame.addValue(kNoon, 1.5);
-  frame.setExtraText("R=2");
+  frame.setExtraValue("R=", 2);
   frame.showLatest();
   EXPECT_EQ(frame.EditValue()->text(), "  1.50000");
   EXPECT_EQ(frame.EditK1()->text(), "R=2");
@@ -147,9 +147,9 @@ TEST_F(FrameChartTest, BoxesTakeTheirTextsOnlyWhenShown) {
   // Notifications between two paints: the boxes keep what they show until the next one,
   // which shows the latest texts.
   frame.addValue(kNoon + kSecond, 2.5);
-  frame.setExtraText("R=3");
+  frame.setExtraValue("R=", 3);
   frame.addValue(kNoon + 2 * kSecond, 3.5);
-  frame.setExtraText("R=4");
+  frame.setExtraValue("R=", 4);
   EXPECT_EQ(frame.EditValue()->text(), "  1.50000");
   EXPECT_EQ(frame.EditK1()->text(), "R=2");
   EXPECT_EQ(frame.valueText(), "  3.50000");
