@@ -23,6 +23,7 @@
 #include "app/window/data_file_review_hook.h"
 #include "app/window/frame_chart.h"
 #include "app/window/frame_di.h"
+#include "app/window/key_notification_event.h"
 #include "app/window/log_line_event.h"
 #include "app/window/numeric_field.h"
 #include "app/window/settings_editor_hook.h"
@@ -232,6 +233,13 @@ void TmainForm::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TmainForm::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == buttonDataNotificationReciever_ && e->type() == KeyNotificationEvent::type()) {
+    const int keyCode = static_cast<KeyNotificationEvent*>(e)->keyCode();
+    guarded([&] { buttonDataNotificationRecieverKeyDown(keyCode == kKeyEnter    ? Qt::Key_Return
+                                                        : keyCode == kKeyEscape ? Qt::Key_Escape
+                                                                                : keyCode); });
+    return true;
+  }
   if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
   auto* key = static_cast<QKeyEvent*>(e);
   if (watched == buttonDataNotificationReciever_) {
@@ -405,10 +413,7 @@ bool TmainForm::postLogLine(int kind, std::unique_ptr<std::string>& line) {
 }
 
 bool TmainForm::postKeyNotification(int keyCode) {
-  int key = keyCode;
-  if (keyCode == kKeyEnter) key = Qt::Key_Return;
-  if (keyCode == kKeyEscape) key = Qt::Key_Escape;
-  QCoreApplication::postEvent(buttonDataNotificationReciever_, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+  QCoreApplication::postEvent(buttonDataNotificationReciever_, new KeyNotificationEvent(keyCode));
   return true;
 }
 
