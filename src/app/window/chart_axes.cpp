@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "app/window/chart_tickers.h"
 
@@ -21,11 +22,7 @@ struct Extremes {
 
 Extremes extremesOf(const ChartSeries& series) {
   Extremes e;
-  for (const ChartPoint& p : series) {
-    if (!std::isfinite(p.value)) continue;
-    e.low = std::min(e.low, p.value);
-    e.high = std::max(e.high, p.value);
-  }
+  if (const auto range = series.finiteRange()) std::tie(e.low, e.high) = *range;
   // A flat line gets a range of one around it, as a range needs a size.
   if (e.found() && !(e.high - e.low > std::max(std::abs(e.low), std::abs(e.high)) * 1e-12)) {
     e.low -= 0.5;
@@ -124,6 +121,22 @@ std::vector<std::int64_t> TimeAxis::tickColumns(std::int64_t first, std::int64_t
   for (double k = from; k <= to; ++k) {
     const std::int64_t column = columnOf(k * step);
     if (column >= first && column < last) result.push_back(column);
+  }
+  return result;
+}
+
+std::vector<std::int64_t> TimeAxis::subTickColumns(std::int64_t first, std::int64_t last) const {
+  std::vector<std::int64_t> result;
+  if (subTicks <= 0) return result;
+  const double from = std::floor((static_cast<double>(first) - 1) * daysPerColumn / step);
+  const double to = std::ceil((static_cast<double>(last) + 1) * daysPerColumn / step);
+  for (double k = from; k < to; ++k) {
+    const double start = k * step;
+    const double sub = ((k + 1) * step - start) / (subTicks + 1);
+    for (int i = 1; i <= subTicks; ++i) {
+      const std::int64_t column = columnOf(start + i * sub);
+      if (column >= first && column < last) result.push_back(column);
+    }
   }
   return result;
 }

@@ -52,8 +52,9 @@ struct TimeAxis {
   // Ticks inside the shown range, and the subticks between them and its ends.
   std::vector<double> ticks() const;
   std::vector<double> subTickValues() const;
-  // Ticks whose columns lie in [firstColumn, lastColumn): those a grid line is drawn for.
+  // Columns in [first, last) of ticks and of subticks: where grid lines and tick marks go.
   std::vector<std::int64_t> tickColumns(std::int64_t first, std::int64_t last) const;
+  std::vector<std::int64_t> subTickColumns(std::int64_t first, std::int64_t last) const;
 };
 
 }  // namespace kelmo

@@ -108,6 +108,8 @@ void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& val
   if (geometry.plots()) {
     drawContentColumns(0, geometry.width);
     drawLine(series, 0);
+    drawTimeTicks(0, geometry.width);
+    drawValueAxis();
   }
 }
 
@@ -124,6 +126,13 @@ QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& serie
     drawContentColumns(width - moved, width);
   }
   const auto [first, last] = drawLine(series, from);
+  // The axes lie over the line: their ticks again wherever the line or new columns went.
+  if (moved > 0) {
+    drawTimeTicks(std::min(first, width - moved), width);
+  } else if (first <= last) {
+    drawTimeTicks(first, last + 1);
+  }
+  if (moved > 0 || first <= kTickLength) drawValueAxis();
   const QRect content = geometry_.contentRect();
   if (moved > 0) {
     // Everything in the plotted area moved, and with it the time axis's ticks, the grid line
@@ -139,6 +148,9 @@ QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& serie
 void ChartPicture::drawFrame() {
   frame_.fill(kBackground);
   QPainter painter(&frame_);
+  // The time axis's line, from the value axis to the column of the axis's end; the ticks of
+  // both axes at its row are part of it.
+  painter.fillRect(QRect(geometry_.left, geometry_.bottom(), geometry_.width + 1, 1), QColor::fromRgb(kAxis));
   const int right = geometry_.left - kValueLabelPadding;
   for (double tick : value_.ticks()) {
     const QImage& label = labels_.imageOf(valueTicker_.labelFor(tick));
@@ -198,6 +210,32 @@ std::pair<int, int> ChartPicture::drawLine(const ChartSeries& series, std::size_
   return {first, last};
 }
 
+void ChartPicture::drawTimeTicks(int from, int to) {
+  const int height = content_.height();
+  const auto mark = [&](const std::vector<std::int64_t>& columns, int length) {
+    for (std::int64_t column : columns) {
+      const auto x = static_cast<int>(column - time_.firstColumn);
+      for (int y = std::max(0, height - length); y < height; ++y) row(content_, y)[x] = kAxis;
+    }
+  };
+  const std::int64_t first = time_.firstColumn;
+  mark(time_.subTickColumns(first + from, first + to), kSubTickLength);
+  mark(time_.tickColumns(first + from, first + to), kTickLength);
+}
+
+void ChartPicture::drawValueAxis() {
+  const int height = content_.height();
+  const int width = content_.width();
+  const auto mark = [&](double value, int length) {
+    const int y = rowOf(value);
+    if (y < 0 || y >= height) return;
+    std::fill(row(content_, y), row(content_, y) + std::min(length + 1, width), kAxis);
+  };
+  for (double sub : value_.subTickValues()) mark(sub, kSubTickLength);
+  for (double tick : value_.ticks()) mark(tick, kTickLength);
+  for (int y = 0; y < height; ++y) row(content_, y)[0] = kAxis;
+}
+
 void ChartPicture::paint(QPainter& painter, const QRect& rect) {
   painter.save();
   painter.setClipRect(rect);
@@ -207,7 +245,7 @@ void ChartPicture::paint(QPainter& painter, const QRect& rect) {
   const QRect shown = rect & content;
   if (!shown.isEmpty()) copyImage(painter, shown.topLeft(), content_, shown.translated(-content.topLeft()));
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  paintAxes(painter);
+  if (rect.right() >= content.right() + 1 || rect.bottom() > geometry_.bottom()) paintTimeAxisEnd(painter);
   painter.restore();
 }
 
@@ -219,26 +257,21 @@ QImage ChartPicture::image() {
   return image;
 }
 
-void ChartPicture::paintAxes(QPainter& painter) {
+void ChartPicture::paintTimeAxisEnd(QPainter& painter) {
   const int left = geometry_.left;
   const int bottom = geometry_.bottom();
-  const QRect content = geometry_.contentRect();
-  const QColor axis = QColor::fromRgb(kAxis);
+  const int end = left + geometry_.width;
   const std::vector<double> ticks = time_.ticks();
-  // The library does not clip the grid: a tick at the time axis's end has its line just
-  // right of the plotted area, dotted upwards from the bottom row like the others.
+  // The library does not clip the grid: a tick at the axis's end has its line just right of
+  // the plotted area, dotted upwards from the bottom row like the others, and its tick.
   for (double tick : ticks) {
     if (columnInView(tick) != geometry_.width) continue;
-    for (int y = bottom; y >= geometry_.top; y -= kDotSpacing) painter.fillRect(QRect(left + geometry_.width, y, 1, 1), QColor::fromRgb(kGrid));
+    for (int y = bottom; y >= geometry_.top; y -= kDotSpacing) painter.fillRect(QRect(end, y, 1, 1), QColor::fromRgb(kGrid));
+    painter.fillRect(QRect(end, bottom - kTickLength, 1, kTickLength + 1), QColor::fromRgb(kAxis));
   }
-  // The value axis, then the time axis over it, as the library draws them.
-  painter.fillRect(QRect(left, bottom - geometry_.height, 1, geometry_.height + 1), axis);
-  for (double tick : value_.ticks()) painter.fillRect(QRect(left, rowOf(tick) + content.top(), kTickLength + 1, 1), axis);
-  for (double sub : value_.subTickValues()) painter.fillRect(QRect(left, rowOf(sub) + content.top(), kSubTickLength + 1, 1), axis);
-
-  painter.fillRect(QRect(left, bottom, geometry_.width + 1, 1), axis);
-  for (double tick : ticks) painter.fillRect(QRect(left + columnInView(tick), bottom - kTickLength, 1, kTickLength + 1), axis);
-  for (double sub : time_.subTickValues()) painter.fillRect(QRect(left + columnInView(sub), bottom - kSubTickLength, 1, kSubTickLength + 1), axis);
+  for (double sub : time_.subTickValues()) {
+    if (columnInView(sub) == geometry_.width) painter.fillRect(QRect(end, bottom - kSubTickLength, 1, kSubTickLength + 1), QColor::fromRgb(kAxis));
+  }
   const int lastPixel = geometry_.size.width() - 1;
   for (double tick : ticks) {
     const QImage& label = labels_.imageOf(timeTicker_.labelFor(tick));

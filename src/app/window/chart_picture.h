@@ -3,11 +3,13 @@
 // area with dotted grey grid lines at the ticks and the red line, black axes along its left
 // and bottom with inward ticks, and the tick labels outside.
 //
-// Two images make it. The frame holds the background and the value axis's labels and
-// changes only when the chart is drawn whole. The content holds the grid and the line of the
-// plotted area and scrolls: it moves left by the columns the time axis moved, and only the
-// columns that came in and the new piece of line are drawn. A paint copies both and draws
-// the axes, their ticks and the time labels over them, for the rectangle it paints.
+// Two images make it. The frame holds what stays until the chart is drawn whole: the
+// background, the value axis's labels and the time axis's line. The content holds the
+// plotted area: the grid, the line, and over them the ticks of both axes that point into it
+// and the value axis's line. It scrolls: it moves left by the columns the time axis moved,
+// and only the columns that came in and the new piece of line are drawn, the ticks over
+// them, and the value axis again at the left. A paint copies both and draws the time labels
+// over them, for the rectangle it paints.
 #include <QImage>
 #include <QRect>
 #include <QRegion>
@@ -72,8 +74,13 @@ class ChartPicture {
   // The line through points [from, end): each piece between two finite values.
   // Returns the content columns it touched, [first, last], or an empty range.
   std::pair<int, int> drawLine(const ChartSeries& series, std::size_t from);
-  // The axes, their ticks and the time labels, over frame and content.
-  void paintAxes(QPainter& painter);
+  // The time axis's ticks in the content's columns [from, to), over grid and line.
+  void drawTimeTicks(int from, int to);
+  // The value axis's line and ticks at the content's left, over everything else.
+  void drawValueAxis();
+  // What the library draws just right of the plotted area (a tick at the time axis's end,
+  // with its grid line) and the time labels below it.
+  void paintTimeAxisEnd(QPainter& painter);
 
   int rowOf(double value) const;
   int columnInView(double time) const;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
+#include <utility>
 
 namespace kelmo {
 
@@ -36,10 +38,27 @@ class ChartSeries {
   // saw another count cannot tell new points by position.
   std::uint64_t insertedBefore() const { return insertedBefore_; }
 
+  // The least and the greatest finite value, if any; kept as points come and go rather
+  // than searched for at every paint.
+  std::optional<std::pair<double, double>> finiteRange() const;
+
  private:
+  // A point's place in the order of arrival: the front's is dropped_.
+  struct Ranked {
+    std::uint64_t place;
+    double value;
+  };
+  void rank(std::uint64_t place, double value);
+  void rankAgain();
+
   std::deque<ChartPoint> points_;
   std::uint64_t appended_ = 0;
   std::uint64_t insertedBefore_ = 0;
+  std::uint64_t dropped_ = 0;
+  // Candidates for the least (greatest) value, oldest first, each less (greater) than every
+  // candidate before it: the front is the least (greatest) of all.
+  std::deque<Ranked> lows_;
+  std::deque<Ranked> highs_;
 };
 
 }  // namespace kelmo
