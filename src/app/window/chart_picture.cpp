@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "app/window/chart_tickers.h"
 
@@ -36,8 +35,6 @@ int roundedPixel(double x) {
 
 int modulo(std::int64_t a, int b) { return static_cast<int>(((a % b) + b) % b); }
 
-QRgb* row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
-
 // Copies `source` of `image` to `at`. Qt's raster engine hands a copy of more than 95 rows to
 // its thread pool in parts; waking threads costs more than copying a chart, so the copy goes
 // in bands short enough to stay on this thread.
@@ -49,21 +46,17 @@ void copyImage(QPainter& painter, QPoint at, const QImage& image, const QRect& s
   }
 }
 
-void setPixel(QImage& image, int x, int y, QRgb colour) {
-  if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) row(image, y)[x] = colour;
-}
-
 // A one-pixel line from (x0, y0) to (x1, y1), both ends included, the pixels outside the
-// image left out. Integer steps only: the same ends give the same pixels wherever the line
+// area left out. Integer steps only: the same ends give the same pixels wherever the line
 // lies, so a line drawn in a picture that then scrolls matches one drawn after the scroll.
-void plotLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour) {
+void plotLine(PlotContent& content, int x0, int y0, int x1, int y1, QRgb colour) {
   const int dx = std::abs(x1 - x0);
   const int dy = -std::abs(y1 - y0);
   const int sx = x0 < x1 ? 1 : -1;
   const int sy = y0 < y1 ? 1 : -1;
   int error = dx + dy;
   for (;;) {
-    setPixel(image, x0, y0, colour);
+    content.set(x0, y0, colour);
     if (x0 == x1 && y0 == y1) break;
     const int twice = 2 * error;
     if (twice >= dy) {
@@ -102,8 +95,7 @@ void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& val
   value_ = value;
   time_ = time;
   if (frame_.size() != geometry.size) frame_ = QImage(geometry.size, QImage::Format_RGB32);
-  const QSize contentSize(std::max(geometry.width, 1), std::max(geometry.height, 1));
-  if (content_.size() != contentSize) content_ = QImage(contentSize, QImage::Format_RGB32);
+  content_.reset(QSize(std::max(geometry.width, 1), std::max(geometry.height, 1)), time.firstColumn);
   drawFrame();
   if (geometry.plots()) {
     drawContentColumns(0, geometry.width);
@@ -119,10 +111,7 @@ QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& serie
   const auto moved = static_cast<int>(std::clamp<std::int64_t>(firstColumn - time_.firstColumn, 0, width));
   time_.firstColumn += moved;
   if (moved > 0) {
-    for (int y = 0; y < content_.height(); ++y) {
-      QRgb* pixels = row(content_, y);
-      std::memmove(pixels, pixels + moved, static_cast<std::size_t>(width - moved) * sizeof(QRgb));
-    }
+    content_.moveTo(time_.firstColumn);
     drawContentColumns(width - moved, width);
   }
   const auto [first, last] = drawLine(series, from);
@@ -164,7 +153,7 @@ void ChartPicture::drawFrame() {
 
 void ChartPicture::drawContentColumns(int from, int to) {
   const int height = content_.height();
-  for (int y = 0; y < height; ++y) std::fill(row(content_, y) + from, row(content_, y) + to, kBackground);
+  for (int y = 0; y < height; ++y) content_.fill(y, from, to, kBackground);
 
   // Horizontal lines at the value ticks, dotted from the strip's column 0 on so that the
   // dots move with the line; the zero line solid, when zero lies inside the range.
@@ -173,18 +162,17 @@ void ChartPicture::drawContentColumns(int from, int to) {
   for (double tick : value_.ticks()) {
     const int y = rowOf(tick);
     if (y < 0 || y >= height) continue;
-    QRgb* pixels = row(content_, y);
-    const bool zero = zeroInside && std::abs(tick) < size * 1e-6;
-    for (int x = from; x < to; ++x) {
-      if (zero || modulo(time_.firstColumn + x, kDotSpacing) == 0) pixels[x] = kGrid;
+    if (zeroInside && std::abs(tick) < size * 1e-6) {
+      content_.fill(y, from, to, kGrid);
+      continue;
     }
+    const int firstDot = from + modulo(-(time_.firstColumn + from), kDotSpacing);
+    for (int x = firstDot; x < to; x += kDotSpacing) content_.set(x, y, kGrid);
   }
   // Vertical lines at the time ticks, dotted upwards from the plotted area's bottom row.
   for (std::int64_t column : time_.tickColumns(time_.firstColumn + from, time_.firstColumn + to)) {
     const auto x = static_cast<int>(column - time_.firstColumn);
-    for (int y = 1; y < height; ++y) {
-      if ((height - y) % kDotSpacing == 0) row(content_, y)[x] = kGrid;
-    }
+    for (int y = height - kDotSpacing; y >= 1; y -= kDotSpacing) content_.set(x, y, kGrid);
   }
 }
 
@@ -215,7 +203,7 @@ void ChartPicture::drawTimeTicks(int from, int to) {
   const auto mark = [&](const std::vector<std::int64_t>& columns, int length) {
     for (std::int64_t column : columns) {
       const auto x = static_cast<int>(column - time_.firstColumn);
-      for (int y = std::max(0, height - length); y < height; ++y) row(content_, y)[x] = kAxis;
+      for (int y = std::max(0, height - length); y < height; ++y) content_.set(x, y, kAxis);
     }
   };
   const std::int64_t first = time_.firstColumn;
@@ -225,15 +213,10 @@ void ChartPicture::drawTimeTicks(int from, int to) {
 
 void ChartPicture::drawValueAxis() {
   const int height = content_.height();
-  const int width = content_.width();
-  const auto mark = [&](double value, int length) {
-    const int y = rowOf(value);
-    if (y < 0 || y >= height) return;
-    std::fill(row(content_, y), row(content_, y) + std::min(length + 1, width), kAxis);
-  };
+  const auto mark = [&](double value, int length) { content_.fill(rowOf(value), 0, length + 1, kAxis); };
   for (double sub : value_.subTickValues()) mark(sub, kSubTickLength);
   for (double tick : value_.ticks()) mark(tick, kTickLength);
-  for (int y = 0; y < height; ++y) row(content_, y)[0] = kAxis;
+  for (int y = 0; y < height; ++y) content_.set(0, y, kAxis);
 }
 
 void ChartPicture::paint(QPainter& painter, const QRect& rect) {
@@ -243,7 +226,11 @@ void ChartPicture::paint(QPainter& painter, const QRect& rect) {
   const QRect content = geometry_.plots() ? geometry_.contentRect() : QRect();
   for (const QRect& part : QRegion(rect) - content) copyImage(painter, part.topLeft(), frame_, part);
   const QRect shown = rect & content;
-  if (!shown.isEmpty()) copyImage(painter, shown.topLeft(), content_, shown.translated(-content.topLeft()));
+  if (!shown.isEmpty()) {
+    content_.forEachPart(shown.translated(-content.topLeft()), [&](int offset, const QRect& part) {
+      copyImage(painter, shown.topLeft() + QPoint(offset, 0), content_.image(), part);
+    });
+  }
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (rect.right() >= content.right() + 1 || rect.bottom() > geometry_.bottom()) paintTimeAxisEnd(painter);
   painter.restore();

@@ -18,6 +18,7 @@
 
 #include "app/window/chart_axes.h"
 #include "app/window/chart_series.h"
+#include "app/window/plot_content.h"
 #include "app/window/tick_label_images.h"
 
 class QPainter;
@@ -92,7 +93,7 @@ class ChartPicture {
   ValueAxis value_;
   TimeAxis time_;
   QImage frame_;
-  QImage content_;
+  PlotContent content_;
 };
 
 }  // namespace kelmo
