@@ -5,7 +5,11 @@
 namespace kelmo {
 
 void PlotContent::reset(QSize size, std::int64_t first) {
-  if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
+  if (image_.size() != size) {
+    image_ = QImage(size, QImage::Format_RGB32);
+    pixels_ = reinterpret_cast<QRgb*>(image_.bits());
+    stride_ = static_cast<int>(image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)));
+  }
   moveTo(first);
 }
 

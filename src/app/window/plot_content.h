@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QSize>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace kelmo {
@@ -47,10 +48,12 @@ class PlotContent {
     const int column = x + start_;
     return column >= width() ? column - width() : column;
   }
-  QRgb* row(int y) { return reinterpret_cast<QRgb*>(image_.scanLine(y)); }
+  QRgb* row(int y) { return pixels_ + static_cast<std::ptrdiff_t>(y) * stride_; }
 
   QImage image_;
-  int start_ = 0;  // where the left column is stored
+  QRgb* pixels_ = nullptr;  // the image's, taken once: scanLine() checks for sharing at every call
+  int stride_ = 0;          // pixels per row
+  int start_ = 0;           // where the left column is stored
 };
 
 }  // namespace kelmo
