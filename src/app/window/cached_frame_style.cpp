@@ -35,10 +35,11 @@ void CachedFrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
 }
 
 // Everything the frame's pixels depend on: its size, state, direction, line width and
-// palette (a changed palette is a new one, with a new cache key).
+// palette. Palettes compare by their colours: an indicator box gets a new palette at every
+// change of its input, with the colours of one of its two states.
 bool CachedFrameStyle::Picture::matches(const QStyleOptionFrame& option) const {
   return size == option.rect.size() && state == option.state && direction == option.direction &&
-         lineWidth == option.lineWidth && palette == option.palette.cacheKey();
+         lineWidth == option.lineWidth && (palette.isCopyOf(option.palette) || palette == option.palette);
 }
 
 const QPixmap& CachedFrameStyle::pictureOf(const QStyleOptionFrame& frame, const QWidget* widget) const {
@@ -47,8 +48,7 @@ const QPixmap& CachedFrameStyle::pictureOf(const QStyleOptionFrame& frame, const
   }
   Picture& p = pictures_[nextPicture_];
   nextPicture_ = (nextPicture_ + 1) % pictures_.size();
-  p = {frame.rect.size(), frame.state, frame.direction, frame.lineWidth, frame.palette.cacheKey(),
-       QPixmap(frame.rect.size())};
+  p = {frame.rect.size(), frame.state, frame.direction, frame.lineWidth, frame.palette, QPixmap(frame.rect.size())};
   p.pixmap.fill(Qt::transparent);
   QStyleOptionFrame atOrigin = frame;
   atOrigin.rect.moveTo(0, 0);

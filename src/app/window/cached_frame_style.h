@@ -29,7 +29,7 @@ class CachedFrameStyle : public QProxyStyle {
     QStyle::State state;
     Qt::LayoutDirection direction = Qt::LeftToRight;
     int lineWidth = 0;
-    qint64 palette = 0;
+    QPalette palette;
     QPixmap pixmap;
     bool matches(const QStyleOptionFrame& option) const;
   };

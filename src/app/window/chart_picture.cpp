@@ -125,10 +125,10 @@ QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& serie
   const QRect content = geometry_.contentRect();
   if (moved > 0) {
     // Everything in the plotted area moved, and with it the time axis's ticks, the grid line
-    // of a tick at its end, just right of the area, and the labels below.
-    const int bottom = geometry_.bottom();
-    return QRegion(content) + QRect(content.right() + 1, geometry_.top, 1, geometry_.height) +
-           QRect(0, bottom + 1, geometry_.size.width(), geometry_.size.height() - bottom - 1);
+    // of a tick at its end, just right of the area, and the labels below: one rectangle
+    // from the plotted area's top down, since the window merges the rectangles of a dozen
+    // widgets at every paint.
+    return QRect(0, content.top(), geometry_.size.width(), geometry_.size.height() - content.top());
   }
   if (first > last) return {};
   return QRegion(QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content);

@@ -53,9 +53,11 @@ void LiveChart::startRun(double windowDays, std::int32_t maxPoints) {
 void LiveChart::pointsAdded() {
   if (stale_) return;
   stale_ = true;
-  // The new piece of line comes at the right: asking for that column is enough to have the
-  // window paint, and the drawing then asks for what really changed.
-  update(width() - 1, 0, 1, height());
+  // The new piece of line comes at the right of the plotted area: asking for that column is
+  // enough to have the window paint, and the drawing then asks for what really changed.
+  const ChartGeometry& drawn = picture_->geometry();
+  update(drawn.plots() ? QRect(drawn.contentRect().right(), drawn.contentRect().top(), 1, drawn.height)
+                       : QRect(width() - 1, 0, 1, height()));
 }
 
 bool LiveChart::drawIfStale() {
