@@ -23,7 +23,6 @@ kelmo=$(cd "$(dirname "$kelmo")" && pwd)/kelmo  # kelmo starts in the scratch fo
 warmup=${KELMO_BENCH_WARMUP:-3}
 
 rig=$(mktemp -d)
-display=:$((200 + RANDOM % 200))
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -43,11 +42,14 @@ begin
 end.
 INI
 
-Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a display number no other server uses (the machine may run several) and
+# writes it once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1024x700x24 -nolisten tcp 3>"$rig/display" >/dev/null 2>&1 &
 xvfb=$!
 pids+=("$xvfb")
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$rig/display" ] && break; sleep 0.1; done
+[ -s "$rig/display" ] || { echo "window_cpu: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$rig/display")
 
 (cd "$rig" && exec env -u QT_QPA_PLATFORM "$kelmo" -platform xcb >"$rig/kelmo.out" 2>&1) &
 kelmo_pid=$!

@@ -105,7 +105,7 @@ void ChartPicture::drawWhole(const ChartGeometry& geometry, const ValueAxis& val
   }
 }
 
-QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from) {
+ChartPicture::Change ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from) {
   if (!geometry_.plots()) return {};
   const int width = geometry_.width;
   const auto moved = static_cast<int>(std::clamp<std::int64_t>(firstColumn - time_.firstColumn, 0, width));
@@ -122,16 +122,25 @@ QRegion ChartPicture::drawNew(std::int64_t firstColumn, const ChartSeries& serie
     drawTimeTicks(first, last + 1);
   }
   if (moved > 0 || first <= kTickLength) drawValueAxis();
+
   const QRect content = geometry_.contentRect();
+  Change change;
+  change.moved = moved;
   if (moved > 0) {
-    // Everything in the plotted area moved, and with it the time axis's ticks, the grid line
-    // of a tick at its end, just right of the area, and the labels below: one rectangle
-    // from the plotted area's top down, since the window merges the rectangles of a dozen
-    // widgets at every paint.
-    return QRect(0, content.top(), geometry_.size.width(), geometry_.size.height() - content.top());
+    constexpr int kUnderValueAxis = kTickLength + 1;
+    change.movedArea = content.adjusted(kUnderValueAxis, 0, 0, 0);
+    // Drawn anew: from the new piece of line to the right end and the column beyond it, where
+    // a tick at the time axis's end goes; the columns under the value axis; and the time
+    // labels, which moved with their ticks.
+    const int from = std::min(first, width - moved);
+    const int bottom = geometry_.bottom();
+    change.redrawn = QRegion(content.left() + from, content.top(), width - from + 1, bottom - content.top() + 1) +
+                     QRect(content.left(), content.top(), kUnderValueAxis, content.height()) +
+                     QRect(0, bottom + 1, geometry_.size.width(), geometry_.size.height() - bottom - 1);
+  } else if (first <= last) {
+    change.redrawn = QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content;
   }
-  if (first > last) return {};
-  return QRegion(QRect(content.left() + first, content.top(), last - first + 1, content.height()) & content);
+  return change;
 }
 
 void ChartPicture::drawFrame() {

@@ -52,10 +52,17 @@ class ChartPicture {
   // Everything anew: `time` is an axis over the geometry's width.
   void drawWhole(const ChartGeometry& geometry, const ValueAxis& value, const TimeAxis& time,
                  const ChartSeries& series);
+  // What a drawing of new points changed on the chart.
+  struct Change {
+    int moved = 0;     // columns the plotted area moved left
+    QRect movedArea;   // what moved with it, as a whole: the plotted area but for its left
+                       // columns, which the value axis's ticks cover
+    QRegion redrawn;   // what must be painted again, once the moved area has moved
+  };
   // The time axis now starts at `firstColumn`, not before the one drawn: moves the content
   // left by the difference, draws the columns that came in, then the line from point `from`
-  // on. Returns what changed on the chart.
-  QRegion drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from);
+  // on.
+  Change drawNew(std::int64_t firstColumn, const ChartSeries& series, std::size_t from);
 
   // Paints the part `rect` of the chart (in the chart's pixels) with `painter`.
   void paint(QPainter& painter, const QRect& rect);

@@ -63,12 +63,12 @@ void LiveChart::pointsAdded() {
 bool LiveChart::drawIfStale() {
   // A chart resized while hidden hears of it only when shown.
   if (!stale_ && picture_->geometry().size == size()) return false;
-  const QRegion changed = draw();
+  const QRegion changed = draw(true);
   if (!changed.isEmpty()) update(changed);
   return !changed.isEmpty();
 }
 
-QRegion LiveChart::draw() {
+QRegion LiveChart::draw(bool moveShown) {
   stale_ = false;
   if (size().isEmpty()) return {};
   const ChartGeometry& drawn = picture_->geometry();
@@ -86,14 +86,20 @@ QRegion LiveChart::draw() {
   const std::size_t fresh = static_cast<std::size_t>(std::min<std::uint64_t>(added, series_.size()));
   const std::size_t firstFresh = series_.size() - fresh;
   // The line goes on from the newest point drawn before.
-  const QRegion changed = picture_->drawNew(firstColumn, series_, firstFresh > 0 ? firstFresh - 1 : 0);
+  const ChartPicture::Change change = picture_->drawNew(firstColumn, series_, firstFresh > 0 ? firstFresh - 1 : 0);
   drawnAppended_ = series_.appended();
-  if (moved > 0) {
-    ++drawings_.scrolled;
-  } else if (!changed.isEmpty()) {
-    ++drawings_.extended;
+  if (change.moved == 0) {
+    if (!change.redrawn.isEmpty()) ++drawings_.extended;
+    return change.redrawn;
   }
-  return changed;
+  ++drawings_.scrolled;
+  // What the screen shows moves too: the toolkit moves those pixels where it keeps them (on
+  // X11 the display server copies them), and only what came in is painted.
+  if (moveShown) {
+    scroll(-change.moved, 0, change.movedArea);
+    return change.redrawn;
+  }
+  return change.redrawn + change.movedArea;
 }
 
 QRegion LiveChart::drawWhole(const ValueAxis& value) {
@@ -128,7 +134,7 @@ void LiveChart::paintEvent(QPaintEvent* event) {
   // shown on its own) draws what is pending first.
   if (stale_ || picture_->geometry().size != size()) {
     if (picture_->geometry().size != size()) wholeNeeded_ = true;
-    const QRegion unpainted = draw() - event->region();
+    const QRegion unpainted = draw(false) - event->region();
     if (!unpainted.isEmpty()) update(unpainted);
   }
   QPainter painter(this);

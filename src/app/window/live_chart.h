@@ -52,8 +52,9 @@ class LiveChart : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Brings the picture up to date; returns what changed.
-  QRegion draw();
+  // Brings the picture up to date: draws whole, or moves the part of the widget's last
+  // paint that moved (when `moveShown`) and returns what must be painted again.
+  QRegion draw(bool moveShown);
   QRegion drawWhole(const ValueAxis& value);
   // The time axis's span for the points as they are, over `columns` columns.
   double windowFor(int columns) const;

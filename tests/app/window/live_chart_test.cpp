@@ -5,7 +5,10 @@
 // the time axis spans the time window, or what the point limit keeps.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
+#include <QTest>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -131,6 +134,29 @@ TEST_F(LiveChartTest, ScrollingDrawsWhatADrawingOfTheWholeDraws) {
   const LiveChart::Drawings resized = run(100, wave, "after a resize");
   EXPECT_EQ(resized.whole, 1);
   EXPECT_GT(resized.scrolled, 10);
+}
+
+TEST_F(LiveChartTest, WhatTheScreenShowsIsThePicture) {
+  // A shown chart: at a paint the toolkit moves what the screen showed and the chart paints
+  // only what came in; the screen must then show the picture, pixel for pixel.
+  Chart c;
+  c.chart.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&c.chart));
+  const auto shown = [&] {
+    return c.chart.screen()->grabWindow(c.chart.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  for (int n = 0; n < 700; ++n) {
+    c.add(kNoon + n * 0.2 * kSecond, n == 500 ? 6.0 : wave(n));
+    if (n % 3 != 0) continue;
+    c.chart.drawIfStale();
+    QCoreApplication::processEvents();  // the paint
+    if (n % 30 == 0 || n == 501) {
+      const QImage screen = shown();
+      ASSERT_EQ(screen.size(), c.chart.size()) << "no picture of the screen on this platform";
+      ASSERT_EQ(differences(screen, c.chart.picture()), "") << "point " << n;
+    }
+  }
+  EXPECT_GT(c.chart.drawings().scrolled, 100);
 }
 
 TEST_F(LiveChartTest, ASlowlyDriftingSignalMovesTheRangeOnlyAtTicks) {
