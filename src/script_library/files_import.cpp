@@ -2,7 +2,6 @@
 // against the current folder, as the settings file does; names are UTF-8 in the script.
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
 #include "platform/file_path.h"
@@ -54,7 +53,7 @@ class FilesImport final : public TableImport {
            return Value(fs::is_directory(pathOf(c, 0), error));
          }},
         {"function ForceDirectories(const Dir: string): Boolean", [pathOf](NativeCall& c) {
-           if (c.arg(0).text().empty()) throw std::runtime_error("Unable to create directory");
+           if (c.arg(0).text().empty()) throw script::PascalException("EInOutError", "Unable to create directory");
            std::error_code error;
            fs::create_directories(pathOf(c, 0), error);
            return Value(!error && fs::is_directory(pathOf(c, 0), error));
