@@ -72,7 +72,7 @@ void Checker::Impl::callStatement(Stmt& s) {
     if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
         (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
          sym->builtin == Builtin::SetLength || sym->builtin == Builtin::Include || sym->builtin == Builtin::Exclude ||
-         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue)) {
+         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue || sym->builtin == Builtin::Assert)) {
       isBuiltin = true;
       b = sym->builtin;
       if (e->op == Op::Apply)
