@@ -123,22 +123,21 @@ begin
   end;
   writeLn(log);
 
-  // Objects made and kept: their class, message, and tests with is and as.
+  // Objects made and kept: their class, message, and tests with is and as. Raised, an
+  // object belongs to the handler that takes it (Object Pascal frees it there).
   kept := EStackOverflow.Create('kept');
   writeLn(kept.ClassName + ' ' + kept.Message);
   if kept is EExternal then writeLn('EStackOverflow is an EExternal');
   if not (kept is EMathError) then writeLn('EStackOverflow is not an EMathError');
+  kept.Message := 'changed';
   writeLn((kept as Exception).Message);
   try
     raise kept;
   except
     on E: Exception do
-    begin
-      if E = kept then writeLn('the same object is caught');
-      E.Message := 'changed';
-    end;
+      if E = kept then writeLn('the same object is caught: ' + E.Message);
   end;
-  writeLn(kept.Message);
+  kept := nil;
 
   // The handler's variable belongs to its handler; the name is free outside.
   try
@@ -146,8 +145,7 @@ begin
   except
     on kept: EOverflow do writeLn('handler variable ' + kept.ClassName);
   end;
-  writeLn('outside ' + kept.ClassName);
-  kept.Free;
+  if kept = nil then writeLn('outside: nil');
 
   // Break and Continue leave a handler as they leave any statement.
   log := '';
@@ -179,10 +177,9 @@ body finally, caught
 EStackOverflow kept
 EStackOverflow is an EExternal
 EStackOverflow is not an EMathError
-kept
-the same object is caught
 changed
+the same object is caught: changed
 handler variable EOverflow
-outside EStackOverflow
+outside: nil
 13
 *)
