@@ -142,6 +142,10 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
     };
   }
 
+  // ---- constants ----
+  ch.declareConstant("MaxInt", Value(std::int64_t{INT32_MAX}));
+  ch.declareConstant("MaxLongInt", Value(std::int64_t{INT32_MAX}));
+
   // ---- routines ----
   auto def = [&](const char* decl, NativeFn fn) {
     if (Routine* r = ch.declareRoutine(decl)) r->native = std::move(fn);
@@ -175,23 +179,34 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
     double v = 0;
     return parseFloat(c.arg(0).text(), v) ? Value(v) : c.arg(1);
   });
+  // A negative value of Integer range shows its 32-bit pattern, as Format's %x does: an
+  // Integer's -1 is FFFFFFFF, not sixteen digits.
   def("function IntToHex(Value: Int64; Digits: Integer): string", [](NativeCall& c) {
-    return Value(hexText(static_cast<std::uint64_t>(c.arg(0).asInt()), c.arg(1).asInt()));
+    const std::int64_t n = c.arg(0).asInt();
+    const std::uint64_t bits = n < 0 && n >= INT32_MIN ? static_cast<std::uint32_t>(n) : static_cast<std::uint64_t>(n);
+    return Value(hexText(bits, c.arg(1).asInt()));
   });
-  def("function BoolToStr(B: Boolean): string", [](NativeCall& c) { return Value(c.arg(0).asBool() ? "True" : "False"); });
+  // Without UseBoolStrs a Boolean reads as the number it is stored as, as Object Pascal's does.
+  def("function BoolToStr(B: Boolean; UseBoolStrs: Boolean = False): string", [](NativeCall& c) {
+    if (c.arg(1).asBool()) return Value(c.arg(0).asBool() ? "True" : "False");
+    return Value(c.arg(0).asBool() ? "-1" : "0");
+  });
 
   // Strings
-  def("function Copy(const S: string; Index, Count: Integer): string", [](NativeCall& c) {
+  // Copy(S, Index) takes the rest of the text.
+  def("function Copy(const S: string; Index: Integer; Count: Integer = MaxInt): string", [](NativeCall& c) {
     std::string_view s = c.arg(0).text();
     std::int64_t index = std::max<std::int64_t>(c.arg(1).asInt(), 1);
     std::int64_t count = c.arg(2).asInt();
     if (count <= 0 || index > static_cast<std::int64_t>(s.size())) return Value(std::string_view());
     return Value(s.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count)));
   });
-  def("function Pos(const Substr, S: string): Integer", [](NativeCall& c) {
-    std::string_view sub = c.arg(0).text();
-    if (sub.empty()) return Value(0);
-    std::size_t at = c.arg(1).text().find(sub);
+  // Pos(Substr, S, Offset) searches from Offset on; an offset outside the text finds nothing.
+  def("function Pos(const Substr, S: string; Offset: Integer = 1): Integer", [](NativeCall& c) {
+    std::string_view sub = c.arg(0).text(), s = c.arg(1).text();
+    std::int64_t offset = c.arg(2).asInt();
+    if (sub.empty() || offset < 1 || offset > static_cast<std::int64_t>(s.size())) return Value(0);
+    std::size_t at = s.find(sub, static_cast<std::size_t>(offset - 1));
     return Value(at == std::string_view::npos ? 0 : static_cast<std::int64_t>(at) + 1);
   });
   def("procedure Delete(var S: string; Index, Count: Integer)", [](NativeCall& c) {

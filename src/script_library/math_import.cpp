@@ -92,6 +92,11 @@ class MathImport final : public TableImport {
            if (v > c.arg(2).asInt()) v = c.arg(2).asInt();
            return Value(v);
          }},
+        // Double parameters take integers and floats alike; the bounds belong to the range.
+        {"function InRange(AValue, AMin, AMax: Double): Boolean", [](NativeCall& c) {
+           const double v = real(c, 0);
+           return Value(v >= real(c, 1) && v <= real(c, 2));
+         }},
         // From AFrom up to but not including ATo, whichever of the two is smaller.
         {"function RandomRange(AFrom, ATo: Integer): Integer", [](NativeCall& c) {
            std::int64_t a = c.arg(0).asInt(), b = c.arg(1).asInt();

@@ -113,7 +113,7 @@ class StringsImport final : public TableImport {
          }},
         {"function AnsiPos(const Substr, S: string): Integer",
          [](NativeCall& c) { return Value(posFrom(text(c, 0), text(c, 1), 1)); }},
-        {"function PosEx(const SubStr, S: string; Offset: Integer): Integer",
+        {"function PosEx(const SubStr, S: string; Offset: Integer = 1): Integer",
          [](NativeCall& c) { return Value(posFrom(text(c, 0), text(c, 1), integer(c, 2))); }},
         {"function LeftStr(const AText: string; ACount: Integer): string",
          [](NativeCall& c) { return Value(part(text(c, 0), 1, integer(c, 1))); }},
