@@ -1,5 +1,6 @@
 #include "script/exception_classes.h"
 
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -42,12 +43,23 @@ constexpr ClassRow kClasses[] = {
     {"EStackOverflow", "EExternal"},
 };
 
-// The class of each FaultClass, in the enumeration's order.
-constexpr const char* kFaultClassNames[kFaultClassCount] = {
-    "Exception",    "EDivByZero",       "EIntOverflow", "ERangeError",   "EZeroDivide",
-    "EInvalidOp",   "EOverflow",        "EAccessViolation", "EInvalidCast", "EStackOverflow",
-    "EOutOfMemory", "EAssertionFailed", "EAbort",
+// The class of each FaultClass.
+constexpr std::pair<FaultClass, const char*> kFaultClasses[] = {
+    {FaultClass::Generic, "Exception"},
+    {FaultClass::DivByZero, "EDivByZero"},
+    {FaultClass::IntOverflow, "EIntOverflow"},
+    {FaultClass::RangeError, "ERangeError"},
+    {FaultClass::ZeroDivide, "EZeroDivide"},
+    {FaultClass::InvalidOp, "EInvalidOp"},
+    {FaultClass::Overflow, "EOverflow"},
+    {FaultClass::AccessViolation, "EAccessViolation"},
+    {FaultClass::InvalidCast, "EInvalidCast"},
+    {FaultClass::StackOverflow, "EStackOverflow"},
+    {FaultClass::OutOfMemory, "EOutOfMemory"},
+    {FaultClass::AssertionFailed, "EAssertionFailed"},
+    {FaultClass::Abort, "EAbort"},
 };
+static_assert(std::size(kFaultClasses) == kFaultClassCount, "every fault has its class");
 
 ExceptionObject& ownException(const NativeCall& c, const char* member) {
   auto* object = dynamic_cast<ExceptionObject*>(engineObjectOf(c.self()));
@@ -61,7 +73,7 @@ ExceptionObject& ownException(const NativeCall& c, const char* member) {
 void declareExceptionClasses(Checker& ch, Program& p) {
   for (const ClassRow& row : kClasses) ch.declareClass(row.name, row.parent);
   p.cException = ch.findClass("Exception");
-  for (std::size_t i = 0; i < kFaultClassCount; ++i) p.faultClasses[i] = ch.findClass(kFaultClassNames[i]);
+  for (const auto& [fault, name] : kFaultClasses) p.faultClasses[static_cast<std::size_t>(fault)] = ch.findClass(name);
   if (p.cException == nullptr) return;
 
   // Descendants inherit the constructor: EConvertError.Create makes an EConvertError.
