@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
@@ -20,7 +19,7 @@ constexpr const char* kClassName = "tKELMO_Params";
 
 tKELMO_Params& self(NativeCall& call) {
   auto* params = call.self().objectAs<tKELMO_Params>();
-  if (params == nullptr) throw std::runtime_error("Access violation: the tKELMO_Params object is nil");
+  if (params == nullptr) throw script::PascalException("EAccessViolation", "Access violation: the tKELMO_Params object is nil");
   return *params;
 }
 

@@ -203,6 +203,10 @@ struct ScriptEngine::Impl {
       interpreter.run();
       return true;
     } catch (const ScriptError& e) {
+      // Abort (EAbort and its descendants) is the silent exception: the script stopped
+      // itself, which is not a failure.
+      const ClassInfo* abort = program->faultClass(FaultClass::Abort);
+      if (e.cls != nullptr && abort != nullptr && e.cls->derivesFrom(abort)) return true;
       errorText = e.isException ? "Exception: " + e.message : e.message;
       errorRow = e.row;
       errorCol = e.col;

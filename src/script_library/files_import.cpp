@@ -3,7 +3,6 @@
 // script; one the file system gives back holds '?' for what the code page lacks.
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
 #include "platform/cp1251.h"
@@ -56,7 +55,7 @@ class FilesImport final : public TableImport {
            return Value(fs::is_directory(pathOf(c, 0), error));
          }},
         {"function ForceDirectories(const Dir: string): Boolean", [pathOf](NativeCall& c) {
-           if (c.arg(0).text().empty()) throw std::runtime_error("Unable to create directory");
+           if (c.arg(0).text().empty()) throw script::PascalException("EInOutError", "Unable to create directory");
            std::error_code error;
            fs::create_directories(pathOf(c, 0), error);
            return Value(!error && fs::is_directory(pathOf(c, 0), error));
