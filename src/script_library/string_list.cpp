@@ -8,7 +8,6 @@
 #include <iterator>
 #include <system_error>
 
-#include "platform/cp1251.h"
 #include "platform/file_path.h"
 #include "platform/replace_file.h"
 #include "script/script_engine.h"
@@ -260,12 +259,12 @@ void StringList::loadFromFile(const std::string& fileName, const ScriptFileNames
   if (!in) throw script::PascalException("EFOpenError", "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) throw script::PascalException("EReadError", "Cannot read file \"" + fileName + "\". " + std::strerror(errno));
-  setText(cp1251ToUtf8(bytes));
+  setText(bytes);
 }
 
 void StringList::saveToFile(const std::string& fileName, const ScriptFileNames& names) const {
   const std::string target = fileNameText(names.resolve(fileName));
-  if (const std::error_code error = replaceFileAtomically(target, utf8ToCp1251(text())))
+  if (const std::error_code error = replaceFileAtomically(target, text()))
     throw script::PascalException("EFCreateError", "Cannot create file \"" + fileName + "\". " + error.message());
 }
 

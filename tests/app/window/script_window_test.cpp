@@ -171,14 +171,14 @@ TEST_F(ScriptWindowTest, ACompileErrorPutsTheCursorOnItAndMarksTheLine) {
   ASSERT_GE(pane.size(), 3u);
   EXPECT_EQ(pane[0], "Compiled Script: ");
   // A missing ';' is reported at the end of the line that lacks it.
-  EXPECT_EQ(pane[1].rfind("[Error] (3:16): ", 0), 0u) << pane[1];
+  EXPECT_EQ(pane[1].rfind("[Error] (3:15): ", 0), 0u) << pane[1];  // a letter counts one
   EXPECT_EQ(pane.back(), "");
   for (const std::string& line : pane) EXPECT_EQ(line.find("Succesfully"), std::string::npos);
 
   int line = -1, index = -1;
   w->memo1()->getCursorPosition(&line, &index);
   EXPECT_EQ(line, 2);
-  EXPECT_EQ(index, 14);  // characters, where the message's column counts bytes
+  EXPECT_EQ(index, 14);
   EXPECT_NE(w->memo1()->markersAtLine(2) & (1u << TfmScripter::kErrorMarker), 0u);
 
   // Corrected, the mark goes.
