@@ -88,7 +88,7 @@ const MessageCase kCases[] = {
      {"[Error] (2:15): Incompatible types: 'char' and 'char' for operator '-'"}},
     {"TooManyArguments", "begin\n  writeLn('a', 'b');\nend.",
      {"[Error] (2:16): Too many actual parameters for 'writeLn'"}},
-    {"NotEnoughArguments", "begin\n  writeLn(Copy('abc', 1));\nend.",
+    {"NotEnoughArguments", "begin\n  writeLn(Copy('abc'));\nend.",
      {"[Error] (2:11): Not enough actual parameters for 'Copy'"}},
     {"VarParameterNeedsVariable", "procedure P(var x: integer); begin x := 1; end;\nbegin\n  P(3);\nend.",
      {"[Error] (3:5): Variable required for var parameter 'x'"}},
