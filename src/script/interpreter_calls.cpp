@@ -1,5 +1,6 @@
 // Calls at run time: script routines in frames of value slots, natives with their
 // arguments converted and var parameters written back, properties of host objects.
+#include "platform/cp1251.h"
 #include "script/exception_classes.h"
 #include "script/interpreter_impl.h"
 
@@ -114,7 +115,9 @@ Value Interpreter::Impl::callNative(const Expr* e) {
 
 // Calls a native; a std::exception it throws becomes the script's "Exception: " error at
 // the call's position, of the class a PascalException names (else Exception), while the
-// script's own errors and aborts pass through.
+// script's own errors and aborts pass through. The message becomes script text: the host's
+// own messages are UTF-8 and are converted, while one that only quotes the script's strings
+// already holds Windows-1251 bytes, which are practically never valid UTF-8.
 Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what) {
   try {
     return native(call);
@@ -126,7 +129,7 @@ Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, co
     fault(at, "Out of memory", FaultClass::OutOfMemory);
   } catch (const std::exception& ex) {
     ScriptError err;
-    err.message = ex.what();
+    err.message = isMultiByteUtf8(ex.what()) ? utf8ToCp1251(ex.what()) : std::string(ex.what());
     err.isException = true;
     err.row = at->row;
     err.col = at->col;

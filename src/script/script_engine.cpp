@@ -176,10 +176,11 @@ struct ScriptEngine::Impl {
     return true;
   }
 
-  // The error text quotes the script's strings (E.Message, a native's message about them).
+  // The error text quotes the script's strings (E.Message, a native's message about them);
+  // a host's message that failed before the script ran is UTF-8 already.
   bool execute() {
     const bool ok = run();
-    errorText = cp1251ToUtf8(errorText);
+    if (!isMultiByteUtf8(errorText)) errorText = cp1251ToUtf8(errorText);
     return ok;
   }
 
