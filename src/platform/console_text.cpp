@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include "platform/utf16.h"
+#else
+#include <fcntl.h>
 #endif
 
 namespace kelmo {
@@ -36,6 +38,12 @@ bool writeToConsole(HANDLE console, std::string_view text) {
   }
   return done > 0 || wide.empty();
 }
+
+// A standard handle that leads somewhere: a console, a file, a pipe or a device.
+bool connected(::DWORD which) {
+  HANDLE handle = GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
 #endif
 
 }  // namespace
@@ -58,6 +66,28 @@ void writeConsoleLine(std::FILE* stream, std::string_view text) {
   line.append(text);
   line += '\n';
   writeConsoleText(stream, line);
+}
+
+void useParentConsoleWhenDetached() {
+#ifdef _WIN32
+  const bool out = connected(STD_OUTPUT_HANDLE);
+  const bool err = connected(STD_ERROR_HANDLE);
+  if ((out && err) || GetConsoleWindow() != nullptr) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  // The C library's streams were set up without a console: they are opened on it anew.
+  if (!out && std::freopen("CONOUT$", "w", stdout) != nullptr)
+    SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout))));
+  if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr)
+    SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
+#endif
+}
+
+bool standardErrorIsConnected() {
+#ifdef _WIN32
+  return connected(STD_ERROR_HANDLE);
+#else
+  return ::fcntl(2, F_GETFD) != -1;
+#endif
 }
 
 }  // namespace kelmo

@@ -1,14 +1,19 @@
 #include "app/window/windowed_program.h"
 
 #include <QApplication>
+#include <memory>
+#include <string>
 
 #include "acquisition/run_state.h"
+#include "app/module_library_choice.h"
 #include "app/test_run.h"
 #include "app/window/main_form.h"
 #include "app/window/message_box_dialog.h"
 #include "app/version.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/console_text.h"
+#include "platform/message_box.h"
 
 namespace kelmo {
 
@@ -20,6 +25,22 @@ constexpr int kSettingsFailedExitCode = 123;
 void endWindowedProgram(int exitCode) { QCoreApplication::exit(exitCode); }
 
 }  // namespace
+
+bool chooseModuleLibraryForWindow() {
+  std::string error;
+  std::shared_ptr<ModuleLibrary> library = chooseModuleLibraryFromEnvironment(error);
+  if (library) {
+    setModuleLibrary(std::move(library));
+    return true;
+  }
+  writeConsoleLine(stderr, "kelmo: " + error);
+  if (!standardErrorIsConnected()) {
+    installDialogMessageBoxes();
+    showMessageBox({kProgramName, "Не удалось выбрать библиотеку модуля E-154:\n\n" + error, BoxIcon::Error,
+                    BoxButtons::Ok});
+  }
+  return false;
+}
 
 int runWindowedProgram(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(kProgramName));
