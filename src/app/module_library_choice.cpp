@@ -99,11 +99,12 @@ std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& e
 #endif
 }
 
-bool chooseModuleLibraryAtStartup() {
+bool chooseModuleLibraryAtStartup(std::string* written) {
   std::string error;
   std::shared_ptr<ModuleLibrary> library = chooseModuleLibraryFromEnvironment(error);
   if (!library) {
     writeConsoleLine(stderr, "kelmo: " + error);
+    if (written != nullptr) *written = "kelmo: " + error;
     return false;
   }
   setModuleLibrary(std::move(library));

@@ -20,8 +20,9 @@ namespace kelmo {
 std::shared_ptr<ModuleLibrary> chooseModuleLibraryFromEnvironment(std::string& error);
 
 // Puts the environment's choice in use. On a bad choice writes "kelmo: " and the
-// message to standard error and returns false: the program ends with kBadModuleLibraryExitCode.
-bool chooseModuleLibraryAtStartup();
+// message to standard error (and into *written when given) and returns false: the program
+// ends with kBadModuleLibraryExitCode.
+bool chooseModuleLibraryAtStartup(std::string* written = nullptr);
 
 inline constexpr int kBadModuleLibraryExitCode = 2;
 

@@ -21,7 +21,7 @@
 set -euo pipefail
 emulator=$1 program=$2 helper=$3 library=$4 dir=$5 module=$6
 
-for tool in Xvfb openbox xdotool import convert iconv winepath wineserver; do
+for tool in Xvfb openbox xdotool import convert iconv wineserver; do
   command -v "$tool" >/dev/null || { echo "window test: no $tool (scripts/setup.sh installs it)"; exit 1; }
 done
 
@@ -126,7 +126,7 @@ brightness() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:me
 colours() { convert "$1" -crop "$2" +repage -format '%k' info:; }
 
 # The windows-side path of a file here.
-windows_path() { winepath -w "$1" 2>/dev/null; }
+windows_path() { "$emulator" winepath -w "$1" 2>/dev/null; }
 
 # --- no module library: the message box --------------------------------------------------------
 

@@ -172,13 +172,19 @@ int main(int argc, char** argv) {
   }
 
 #ifdef KELMO_WITH_QT
+  // Before the toolkit, whose own warnings would come first on standard error. The review
+  // window needs no module.
+  std::string libraryProblem;
+  const bool libraryChosen = line.review || kelmo::chooseModuleLibraryAtStartup(&libraryProblem);
   // The toolkit takes its own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
   const CommandLine rest = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
-  // The review window needs no module.
   if (line.review) return kelmo::runReviewWindow(*line.review);
-  if (!kelmo::chooseModuleLibraryForWindow()) return kelmo::kBadModuleLibraryExitCode;
+  if (!libraryChosen) {
+    kelmo::showModuleLibraryProblem(libraryProblem);
+    return kelmo::kBadModuleLibraryExitCode;
+  }
   kelmo::installScriptWindow();
   kelmo::installReviewWindow();
   return kelmo::runWindowedProgram(app);

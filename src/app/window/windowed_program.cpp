@@ -1,11 +1,8 @@
 #include "app/window/windowed_program.h"
 
 #include <QApplication>
-#include <memory>
-#include <string>
 
 #include "acquisition/run_state.h"
-#include "app/module_library_choice.h"
 #include "app/test_run.h"
 #include "app/window/main_form.h"
 #include "app/window/message_box_dialog.h"
@@ -26,20 +23,11 @@ void endWindowedProgram(int exitCode) { QCoreApplication::exit(exitCode); }
 
 }  // namespace
 
-bool chooseModuleLibraryForWindow() {
-  std::string error;
-  std::shared_ptr<ModuleLibrary> library = chooseModuleLibraryFromEnvironment(error);
-  if (library) {
-    setModuleLibrary(std::move(library));
-    return true;
-  }
-  writeConsoleLine(stderr, "kelmo: " + error);
-  if (!standardErrorIsConnected()) {
-    installDialogMessageBoxes();
-    showMessageBox({kProgramName, "Не удалось выбрать библиотеку модуля E-154:\n\n" + error, BoxIcon::Error,
-                    BoxButtons::Ok});
-  }
-  return false;
+void showModuleLibraryProblem(const std::string& message) {
+  if (standardErrorIsConnected()) return;
+  installDialogMessageBoxes();
+  showMessageBox({kProgramName, "Не удалось выбрать библиотеку модуля E-154:\n\n" + message, BoxIcon::Error,
+                  BoxButtons::Ok});
 }
 
 int runWindowedProgram(QApplication& app) {

@@ -1,5 +1,7 @@
 #pragma once
 // The program with its main window: settings, run state, window, message loop.
+#include <string>
+
 class QApplication;
 
 namespace kelmo {
@@ -8,10 +10,9 @@ namespace kelmo {
 // process exit code (123 when the settings cannot be initialised; no window then).
 int runWindowedProgram(QApplication& app);
 
-// Puts the module library the environment chooses in use, before the settings script runs
-// (a script may initialise the module). On a bad choice the message goes to standard error
-// and, where that reaches nobody (a windowed program started from Explorer), to a message
-// box too; false then, and the program ends with kBadModuleLibraryExitCode.
-bool chooseModuleLibraryForWindow();
+// The start-up's message that no module library could be chosen (already on standard
+// error), shown in a message box too where standard error reaches nobody: a windowed
+// program started from Explorer or a shortcut.
+void showModuleLibraryProblem(const std::string& message);
 
 }  // namespace kelmo
