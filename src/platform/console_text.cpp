@@ -17,13 +17,25 @@ namespace kelmo {
 namespace {
 
 #ifdef _WIN32
+// The handle a stream writes to. A windowed program's C library sets up standard output
+// and error without one when the program starts without them; useParentConsoleWhenDetached
+// may have given the process standard handles since, which the C library cannot take over.
+HANDLE handleOf(std::FILE* stream) {
+  const int fd = _fileno(stream);
+  if (fd >= 0) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (handle != INVALID_HANDLE_VALUE && handle != reinterpret_cast<HANDLE>(-2)) return handle;
+  }
+  if (stream == stdout) return GetStdHandle(STD_OUTPUT_HANDLE);
+  if (stream == stderr) return GetStdHandle(STD_ERROR_HANDLE);
+  return nullptr;
+}
+
 // The stream's console, or null when the stream goes to a file or a pipe.
 HANDLE consoleOf(std::FILE* stream) {
-  const int fd = _fileno(stream);
-  if (fd < 0) return nullptr;
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  const HANDLE handle = handleOf(stream);
   DWORD mode = 0;
-  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
 // False when the console took nothing of the text (then it goes the other way).
@@ -74,11 +86,13 @@ void useParentConsoleWhenDetached() {
   const bool err = connected(STD_ERROR_HANDLE);
   if ((out && err) || GetConsoleWindow() != nullptr) return;
   if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  // The C library's streams were set up without a console: they are opened on it anew.
-  if (!out && std::freopen("CONOUT$", "w", stdout) != nullptr)
-    SetStdHandle(STD_OUTPUT_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout))));
-  if (!err && std::freopen("CONOUT$", "w", stderr) != nullptr)
-    SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
+  // The standard handles that were missing become the console's screen; the text of
+  // writeConsoleText reaches it through them (see handleOf).
+  const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+  if (screen == INVALID_HANDLE_VALUE) return;
+  if (!out) SetStdHandle(STD_OUTPUT_HANDLE, screen);
+  if (!err) SetStdHandle(STD_ERROR_HANDLE, screen);
 #endif
 }
 
