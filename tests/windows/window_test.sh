@@ -11,13 +11,16 @@
 #                 the run and the console pane ends with the shutdown lines; F3 opens the
 #                 script window and F9 there runs the script (it counts its runs in a file,
 #                 and the output pane says so); Alt-F4 closes the script window and then the
-#                 main window, and kelmo ends with exit code 0.
+#                 main window, and kelmo ends with exit code 0. On the simulated module
+#                 also: F5 opens the review window on the data file, with the run's charts,
+#                 and kelmo.com report --plot draws the run as .png and .pdf.
 #   missing       no module library, kelmo.exe started as Explorer starts it (no console, no
 #                 standard error): a message box says how to start on the simulated module,
 #                 and kelmo ends with exit code 2 when it is closed.
 #
 # Usage: window_test.sh EMULATOR KELMO_EXE HELPER_EXE MODULE_LIBRARY_DLL WORK_DIR sim|standin|missing
-# The pictures stay in WORK_DIR/run: before.png, run.png, script.png (or box.png).
+# The pictures stay in WORK_DIR/run: before.png, run.png, script.png (review.png, plot.png
+# and plot.pdf on the simulated module; box.png without a library).
 set -euo pipefail
 emulator=$1 program=$2 helper=$3 library=$4 dir=$5 module=$6
 
@@ -266,6 +269,24 @@ header=$(grep -c "$(printf 'Начинаю сбор данных: ' | iconv -f U
 [ "$header" -eq 1 ] || fail "the data file has $header run headers, not 1"
 echo "the run ended; the data file has $after lines"
 
+if [ "$module" = sim ]; then
+  step "F5: the review window on the data file"
+  press "$main" F5
+  review=$(find_window '^kelmo — ' 100)
+  [ -n "$review" ] || fail "F5 opened no review window"
+  echo "the review window: $(xdotool getwindowname "$review")"
+  sleep 1
+  import -window root review.png
+  # The run's six charts drawn from the file, in the line colour.
+  eval "$(xdotool getwindowgeometry --shell --prefix REVIEW_ "$review")"
+  red=$(red_pixels review.png "${REVIEW_WIDTH}x${REVIEW_HEIGHT}+${REVIEW_X}+${REVIEW_Y}")
+  echo "the review window (${REVIEW_WIDTH}x${REVIEW_HEIGHT}) shows $red line pixels"
+  [ "$red" -ge 200 ] || fail "the review window shows no charts"
+  press "$review" alt+F4
+  for _ in $(seq 50); do [ -z "$(find_window '^kelmo — ' 1)" ] && break; sleep 0.1; done
+  [ -z "$(find_window '^kelmo — ' 1)" ] || fail "Alt-F4 did not close the review window"
+fi
+
 step "F3, then F9 in the script window"
 press "$main" F3
 script=$(find_window '^fmScripter$' 100)
@@ -298,3 +319,16 @@ done
 [ "$status" -eq 0 ] || fail "kelmo ended with exit code $status, not 0"
 [ ! -s kelmo.err ] || fail "kelmo wrote to standard error"
 echo "kelmo ended with exit code 0; the data file holds the run: $after lines"
+
+if [ "$module" = sim ]; then
+  step "kelmo report --plot"
+  console_program=${program%.exe}.com
+  for picture in plot.png plot.pdf; do
+    status=0
+    "$emulator" "$console_program" report "$data" --plot "$picture" >report.txt 2>report.err || status=$?
+    [ "$status" -eq 0 ] || fail "kelmo report --plot $picture ended with $status: $(cat report.err)"
+  done
+  [ "$(red_pixels plot.png "$(convert plot.png -format '%wx%h+0+0' info:)")" -ge 500 ] || fail "plot.png shows no charts"
+  [ "$(head -c 5 plot.pdf)" = "%PDF-" ] || fail "plot.pdf is no PDF"
+  echo "report --plot wrote plot.png ($(convert plot.png -format '%wx%h' info:)) and plot.pdf ($(stat -c %s plot.pdf) bytes)"
+fi
