@@ -31,14 +31,16 @@ if [ "$(grep -c $'\r$' "$ini")" != "$(wc -l <"$ini")" ] || [ -n "$(tail -c1 "$in
   exit 1
 fi
 
-# The DLLs a program may import: Windows' own, present on every Windows that Qt 6 runs on
-# (10 and later). The module library is loaded at run time, and the MinGW runtime and Qt
-# are linked in.
+# The DLLs a program may import: Windows' own. The module library is loaded at run time,
+# and the MinGW runtime and Qt are linked in. The first line is kelmo's own; the others are
+# what static Qt needs, every one in Windows 10 (Qt 6's oldest), the api-ms-win-* names being
+# API sets that Windows resolves to its own DLLs since Windows 8.
 windows_dlls=(
-  kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll comdlg32.dll
-  imm32.dll winmm.dll ws2_32.dll uxtheme.dll dwmapi.dll version.dll shlwapi.dll setupapi.dll
-  netapi32.dll userenv.dll wtsapi32.dll winspool.drv mpr.dll d2d1.dll d3d11.dll dxgi.dll
-  dwrite.dll d3d9.dll rpcrt4.dll authz.dll msvcrt.dll
+  kernel32.dll user32.dll advapi32.dll shell32.dll ole32.dll winmm.dll ws2_32.dll msvcrt.dll
+  gdi32.dll comdlg32.dll imm32.dll oleaut32.dll uxtheme.dll dwmapi.dll version.dll shlwapi.dll
+  shcore.dll netapi32.dll userenv.dll wtsapi32.dll authz.dll winspool.drv
+  dwrite.dll d3d9.dll d3d11.dll dxgi.dll
+  api-ms-win-core-synch-l1-2-0.dll api-ms-win-core-winrt-l1-1-0.dll api-ms-win-core-winrt-string-l1-1-0.dll
 )
 check_imports() {  # triple program arch
   local dll imports
@@ -53,8 +55,10 @@ check_imports() {  # triple program arch
 
 # The tree is configured by Qt's qt-cmake; one made with another toolchain starts afresh.
 configure() {  # dir qt-prefix
-  local dir=$1 qt=$2
-  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*=$qt/" "$dir/CMakeCache.txt"; then
+  local dir=$1 qt=$2 cached
+  cached=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$dir/CMakeCache.txt" 2>/dev/null || true)
+  if [ -f "$dir/CMakeCache.txt" ] &&
+     [ "$(realpath -m "$cached")" != "$(realpath -m "$qt/lib/cmake/Qt6/qt.toolchain.cmake")" ]; then
     rm -rf "$dir"
   fi
   "$qt/bin/qt-cmake" -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \

@@ -54,8 +54,9 @@ options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" -DKELMO_WER
 # A tree configured with another toolchain file (the window's Qt or none) starts afresh:
 # CMake keeps the first one a tree was made with.
 fresh_unless_toolchain() {  # dir toolchain-file
-  if [ -f "$1/CMakeCache.txt" ] && ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$2" "$1/CMakeCache.txt" &&
-     ! grep -qxF "CMAKE_TOOLCHAIN_FILE:UNINITIALIZED=$2" "$1/CMakeCache.txt"; then
+  local cached
+  cached=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$1/CMakeCache.txt" 2>/dev/null || true)
+  if [ -f "$1/CMakeCache.txt" ] && [ "$(realpath -m "$cached")" != "$(realpath -m "$2")" ]; then
     rm -rf "$1"
   fi
 }

@@ -15,7 +15,7 @@ folder=$("$emulator" winepath -w "$PWD" 2>/dev/null)
 exe=$("$emulator" winepath -w "$program" 2>/dev/null)
 
 run() {  # arguments... -> terminal.txt; the exit code is kelmo's, passed on by the helper
-  script -qec "$emulator '$helper' start-as-explorer '$folder' '$exe' $*" /dev/null </dev/null >terminal.txt
+  timeout 60 script -qec "$emulator '$helper' start-as-explorer '$folder' '$exe' $*" /dev/null </dev/null >terminal.txt
 }
 
 status=0

@@ -16,7 +16,7 @@ unset KELMO_MODULE_LIBRARY KELMO_SIM
 export KELMO_SIM_LOCK_DIR=$PWD/slots
 
 status=0
-"$emulator" cmd /c kelmo-sim.cmd --headless --duration 2 >run.txt 2>run.err </dev/null || status=$?
+timeout 120 "$emulator" cmd /c kelmo-sim.cmd --headless --duration 2 >run.txt 2>run.err </dev/null || status=$?
 [ "$status" -eq 0 ] || { echo "kelmo-sim.cmd --headless ended with $status:"; cat run.err; exit 1; }
 grep -q "^ ADC Thread: The program was terminated! :-)" run.txt || { echo "no normal end of the run:"; cat run.txt; exit 1; }
 [ -s test.dat ] || { echo "the run wrote no data file"; exit 1; }
@@ -24,7 +24,7 @@ grep -q "^ ADC Thread: The program was terminated! :-)" run.txt || { echo "no no
 echo "kelmo-sim.cmd --headless: a run on the simulated module, $(grep -c $'\r$' test.dat) data lines"
 
 status=0
-"$emulator" cmd /c kelmo-sim.cmd --no-such-option >bad.txt 2>bad.err </dev/null || status=$?
+timeout 60 "$emulator" cmd /c kelmo-sim.cmd --no-such-option >bad.txt 2>bad.err </dev/null || status=$?
 [ "$status" -eq 2 ] || { echo "kelmo-sim.cmd --no-such-option ended with $status, not 2"; exit 1; }
 grep -q "unknown option '--no-such-option'" bad.err || { echo "no usage message:"; cat bad.err; exit 1; }
 echo "kelmo-sim.cmd passes kelmo's exit code on (2 for a bad option)"
