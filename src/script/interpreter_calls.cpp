@@ -1,8 +1,10 @@
 // Calls at run time: script routines in frames of value slots, natives with their
 // arguments converted and var parameters written back, properties of host objects.
+#include "script/exception_classes.h"
 #include "script/interpreter_impl.h"
 
 #include <exception>
+#include <new>
 
 namespace kelmo::script {
 
@@ -71,7 +73,8 @@ Value Interpreter::Impl::callNative(const Expr* e) {
   Value self;
   if (e->op == Op::CallMethod) {
     self = eval(e->kid(0));
-    if (self.isNil()) fault(e, "Access to a nil object: method '" + r->name + "' was called on nil");
+    if (self.isNil())
+      fault(e, "Access to a nil object: method '" + r->name + "' was called on nil", FaultClass::AccessViolation);
   }
   std::size_t n = r->params.size();
   Value small[6];
@@ -110,7 +113,8 @@ Value Interpreter::Impl::callNative(const Expr* e) {
 }
 
 // Calls a native; a std::exception it throws becomes the script's "Exception: " error at
-// the call's position, while the script's own errors and aborts pass through.
+// the call's position, of the class a PascalException names (else Exception), while the
+// script's own errors and aborts pass through.
 Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what) {
   try {
     return native(call);
@@ -118,12 +122,15 @@ Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, co
     throw;
   } catch (const ScriptAbort&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    fault(at, "Out of memory", FaultClass::OutOfMemory);
   } catch (const std::exception& ex) {
     ScriptError err;
     err.message = ex.what();
     err.isException = true;
     err.row = at->row;
     err.col = at->col;
+    if (const auto* pascal = dynamic_cast<const PascalException*>(&ex)) err.cls = classNamed(prog, pascal->className());
     throw err;
   } catch (...) {
     fault(at, std::string("Exception: a native ") + what + " failed without a message");
@@ -133,7 +140,8 @@ Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, co
 Value Interpreter::Impl::readProperty(const Expr* e) {
   const Property* prop = e->property;
   Value self = eval(e->kid(0));
-  if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
+  if (self.isNil())
+    fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil", FaultClass::AccessViolation);
   if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
   if (!prop->indexParams.empty()) {
     std::vector<Value> indices(prop->indexParams.size());
@@ -152,7 +160,8 @@ void Interpreter::Impl::writeProperty(const Stmt* s) {
   Value v;
   store(&v, prop->type, s->expr(1));
   Value self = eval(target->kid(0));
-  if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
+  if (self.isNil())
+    fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil", FaultClass::AccessViolation);
   if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
   if (!prop->indexParams.empty()) {
     std::vector<Value> args(prop->indexParams.size() + 1);
