@@ -190,6 +190,8 @@ int main(int argc, char** argv) {
   return kelmo::runWindowedProgram(app);
 #else
   if (line.review) return usageError("--review needs the window, and this build has none; try 'kelmo report'");
+  // A bad module library choice is the first thing to report, as in a build with the window.
+  if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
   return usageError("this build has no window; use --headless");
 #endif
 }
