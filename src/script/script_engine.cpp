@@ -176,15 +176,7 @@ struct ScriptEngine::Impl {
     return true;
   }
 
-  // The error text quotes the script's strings (E.Message, a native's message about them);
-  // a host's message that failed before the script ran is UTF-8 already.
   bool execute() {
-    const bool ok = run();
-    if (!isMultiByteUtf8(errorText)) errorText = cp1251ToUtf8(errorText);
-    return ok;
-  }
-
-  bool run() {
     errorText.clear();
     errorRow = errorCol = 0;
     stop.store(false);
@@ -208,7 +200,9 @@ struct ScriptEngine::Impl {
       // itself, which is not a failure.
       const ClassInfo* abort = program->faultClass(FaultClass::Abort);
       if (e.cls != nullptr && abort != nullptr && e.cls->derivesFrom(abort)) return true;
-      errorText = e.isException ? "Exception: " + e.message : e.message;
+      // The script's own text (E.Message, a native's message about its strings) is
+      // Windows-1251; every other error text here is the host's, UTF-8 already.
+      errorText = cp1251ToUtf8(e.isException ? "Exception: " + e.message : e.message);
       errorRow = e.row;
       errorCol = e.col;
     } catch (const ScriptAbort& e) {
