@@ -1,5 +1,6 @@
 // Calls at run time: script routines in frames of value slots, natives with their
-// arguments converted and var parameters written back, properties of host objects.
+// arguments converted and var parameters written back, calls through procedural values,
+// properties of host objects.
 #include "script/interpreter_impl.h"
 
 #include <exception>
@@ -14,6 +15,7 @@ Value Interpreter::Impl::fromNative(Value v, const Type* t, const Expr* e) {
     case TypeKind::Enum: return Value(v.asInt());
     case TypeKind::Char: return Value(static_cast<std::int64_t>(static_cast<unsigned char>(v.asChar())));
     case TypeKind::Real: return Value(v.asDouble());
+    case TypeKind::Procedural: return Value();  // natives never hand out routines
     case TypeKind::String:
       if (v.kind() == Value::Kind::String) {
         checkLength(e, v.text().size());
@@ -54,7 +56,7 @@ Value* Interpreter::Impl::moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>
 
 Value Interpreter::Impl::callScript(const Expr* e) {
   const Type* t = e->routine->result;
-  return invoke(e, [t](Value& v) {
+  return invoke(e->routine, e, [t](Value& v) {
     if (t == nullptr) return Value();
     if (v.kind() == Value::Kind::Nil) {
       // A result never assigned: its type's zero.
@@ -65,8 +67,9 @@ Value Interpreter::Impl::callScript(const Expr* e) {
   });
 }
 
-Value Interpreter::Impl::callNative(const Expr* e) {
-  Routine* r = e->routine;
+// A native's var arguments are references, read before the call and written after it, so
+// that evaluating the later arguments cannot leave them pointing at storage that moved.
+Value Interpreter::Impl::callNative(const Routine* r, const Expr* e) {
   std::size_t first = e->op == Op::CallMethod ? 1 : 0;
   Value self;
   if (e->op == Op::CallMethod) {
@@ -81,25 +84,33 @@ Value Interpreter::Impl::callNative(const Expr* e) {
     big.resize(n);
     args = big.data();
   }
-  Value* varRefs[6];
-  std::vector<Value*> bigRefs(n > 6 ? n : 0);
-  Value** targets = n > 6 ? bigRefs.data() : varRefs;
+  struct Paths {  // this call's reference paths, given back however it ends
+    Impl& in;
+    std::size_t top;
+    ~Paths() {
+      if (in.pathTop != top) in.dropPaths(top);
+    }
+  } paths{*this, pathTop};
+  Ref varRefs[6];
+  std::vector<Ref> bigRefs(n > 6 ? n : 0);
+  Ref* targets = n > 6 ? bigRefs.data() : varRefs;
   for (std::size_t i = 0; i < n; ++i) {
     const Expr* a = e->kid(first + i);
     const Type* t = r->params[i].type;
     if (e->isVarArg[i]) {
-      targets[i] = slotRef(a);
-      args[i] = fromNative(*targets[i], t, a);
+      targets[i] = reference(a);
     } else {
-      targets[i] = nullptr;
+      targets[i] = {nullptr, nullptr};
       store(&args[i], t, a);
     }
   }
+  for (std::size_t i = 0; i < n; ++i)
+    if (e->isVarArg[i]) args[i] = fromNative(*readRef(targets[i]), r->params[i].type, e->kid(first + i));
   if (!r->native) fault(e, "'" + r->name + "' has no native implementation bound");
   NativeCall call(&self, args, n);
   Value result = callNative(r->native, call, e, "routine");
   for (std::size_t i = 0; i < n; ++i)
-    if (targets[i] != nullptr) *targets[i] = fromNative(std::move(args[i]), r->params[i].type, e);
+    if (e->isVarArg[i]) *writeRef(targets[i]) = fromNative(std::move(args[i]), r->params[i].type, e);
   if (e->op == Op::CallConstructor) {
     Value obj = fromNative(std::move(result), e->cls->type, e);
     if (Value::ObjectRep* rep = obj.objectRep()) rep->cls = rep->cls != nullptr && rep->cls->derivesFrom(e->cls) ? rep->cls : e->cls;
@@ -107,6 +118,31 @@ Value Interpreter::Impl::callNative(const Expr* e) {
   }
   if (r->result == nullptr) return Value();
   return fromNative(std::move(result), r->result, e);
+}
+
+// The routine a procedural value holds, evaluated before the arguments.
+const Routine* Interpreter::Impl::indirectTarget(const Expr* e) {
+  const Expr* callee = e->kids.back().get();
+  const std::int64_t held = evalInt(callee);
+  if (held == 0)
+    fault(e, "Call through nil: the procedural value '" + e->text + "' holds no routine");
+  return reinterpret_cast<const Routine*>(static_cast<std::intptr_t>(held));
+}
+
+// A call through a procedural value: the routine it holds, with the call's arguments
+// (checked against the type's signature, which the routine matches).
+Value Interpreter::Impl::callIndirect(const Expr* e) {
+  const Routine* r = indirectTarget(e);
+  if (r->isNative) return callNative(r, e);
+  const Type* t = r->result;
+  return invoke(r, e, [t](Value& v) {
+    if (t == nullptr) return Value();
+    if (v.kind() == Value::Kind::Nil) {
+      if (t->isOrdinal()) return Value(0);
+      if (t->kind == TypeKind::Real) return Value(0.0);
+    }
+    return std::move(v);
+  });
 }
 
 // Calls a native; a std::exception it throws becomes the script's "Exception: " error at

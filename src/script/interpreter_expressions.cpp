@@ -21,7 +21,9 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
   switch (e->op) {
     case Op::Local: return &locals[e->slot];
     case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return refs[e->slot];
+    case Op::RefParam: return writeRef(refs[e->slot]);
+    case Op::Outer: return &scopeAt(e->hops)->locals[e->slot];
+    case Op::OuterRef: return writeRef(scopeAt(e->hops)->refs[e->slot]);
     case Op::Element: {
       std::int64_t i = operand(e->kid(1));
       const Expr* b = e->kid(0);
@@ -45,7 +47,9 @@ const Value& Interpreter::Impl::element(const Expr* e, Value& keep) {
   switch (b->op) {
     case Op::Local: base = &locals[b->slot]; break;
     case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
-    case Op::RefParam: base = refs[b->slot]; break;
+    case Op::RefParam: base = readRef(refs[b->slot]); break;
+    case Op::Outer: base = &scopeAt(b->hops)->locals[b->slot]; break;
+    case Op::OuterRef: base = readRef(scopeAt(b->hops)->refs[b->slot]); break;
     case Op::Element: base = &element(b, keep); break;
     default:
       keep = eval(b);
@@ -71,8 +75,10 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::ConstInt: return e->intValue;
     case Op::Local: return locals[e->slot].rawInt();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
-    case Op::RefParam: return refs[e->slot]->rawInt();
+    case Op::RefParam: return readRef(refs[e->slot])->rawInt();
     case Op::Element: return elementInt(e);
+    case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawInt();
+    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot])->rawInt();
     case Op::AddI:
     case Op::SubI: return arith(e);
     case Op::MulI: {
@@ -118,7 +124,7 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
 }
 
 std::int64_t Interpreter::Impl::callInt(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawInt(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawInt(); });
 }
 
 // The less frequent integer operations, apart so that the hot ones stay lean.
@@ -270,11 +276,13 @@ double Interpreter::Impl::evalReal(const Expr* e) {
     case Op::ConstReal: return e->realValue;
     case Op::Local: return locals[e->slot].rawDouble();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
-    case Op::RefParam: return refs[e->slot]->rawDouble();
+    case Op::RefParam: return readRef(refs[e->slot])->rawDouble();
     case Op::Element: {
       Value keep;
       return element(e, keep).rawDouble();
     }
+    case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawDouble();
+    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot])->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
     case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
     case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
@@ -304,16 +312,19 @@ double Interpreter::Impl::evalReal(const Expr* e) {
 }
 
 double Interpreter::Impl::callReal(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawDouble(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawDouble(); });
 }
 
 Value Interpreter::Impl::eval(const Expr* e) {
   switch (e->op) {
     case Op::ConstString: return Value(e->text);
     case Op::ConstNil: return Value();
+    case Op::RoutineRef: return Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(e->routine)));
     case Op::Local: return locals[e->slot];
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return *refs[e->slot];
+    case Op::RefParam: return *readRef(refs[e->slot]);
+    case Op::Outer: return scopeAt(e->hops)->locals[e->slot];
+    case Op::OuterRef: return *readRef(scopeAt(e->hops)->refs[e->slot]);
     case Op::Element: {
       Value keep;
       return element(e, keep);
@@ -321,7 +332,8 @@ Value Interpreter::Impl::eval(const Expr* e) {
     case Op::CallScript: return callScript(e);
     case Op::CallNative:
     case Op::CallMethod:
-    case Op::CallConstructor: return callNative(e);
+    case Op::CallConstructor: return callNative(e->routine, e);
+    case Op::CallIndirect: return callIndirect(e);
     case Op::ReadProperty: return readProperty(e);
     case Op::Concat: {
       Value a = eval(e->kid(0));

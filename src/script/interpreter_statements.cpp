@@ -61,7 +61,7 @@ Flow Interpreter::Impl::exec(const Stmt* s) {
     }
     case StmtKind::Call: {
       const Expr* e = s->expr(0);
-      if (e->op == Op::CallScript) invoke(e, [](Value&) { return 0; });
+      if (e->op == Op::CallScript) invoke(e->routine, e, [](Value&) { return 0; });
       else eval(e);
       return Flow::Normal;
     }
