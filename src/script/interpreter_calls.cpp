@@ -105,12 +105,12 @@ Value Interpreter::Impl::callNative(const Routine* r, const Expr* e) {
     }
   }
   for (std::size_t i = 0; i < n; ++i)
-    if (e->isVarArg[i]) args[i] = fromNative(*readRef(targets[i]), r->params[i].type, e->kid(first + i));
+    if (e->isVarArg[i]) args[i] = fromNative(*readRef(targets[i], e), r->params[i].type, e->kid(first + i));
   if (!r->native) fault(e, "'" + r->name + "' has no native implementation bound");
   NativeCall call(&self, args, n);
   Value result = callNative(r->native, call, e, "routine");
   for (std::size_t i = 0; i < n; ++i)
-    if (e->isVarArg[i]) *writeRef(targets[i]) = fromNative(std::move(args[i]), r->params[i].type, e);
+    if (e->isVarArg[i]) *writeRef(targets[i], e) = fromNative(std::move(args[i]), r->params[i].type, e);
   if (e->op == Op::CallConstructor) {
     Value obj = fromNative(std::move(result), e->cls->type, e);
     if (Value::ObjectRep* rep = obj.objectRep()) rep->cls = rep->cls != nullptr && rep->cls->derivesFrom(e->cls) ? rep->cls : e->cls;

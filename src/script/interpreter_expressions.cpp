@@ -21,9 +21,9 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
   switch (e->op) {
     case Op::Local: return &locals[e->slot];
     case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return writeRef(refs[e->slot]);
+    case Op::RefParam: return writeRef(refs[e->slot], e);
     case Op::Outer: return &scopeAt(e->hops)->locals[e->slot];
-    case Op::OuterRef: return writeRef(scopeAt(e->hops)->refs[e->slot]);
+    case Op::OuterRef: return writeRef(scopeAt(e->hops)->refs[e->slot], e);
     case Op::Element: {
       std::int64_t i = operand(e->kid(1));
       const Expr* b = e->kid(0);
@@ -47,9 +47,9 @@ const Value& Interpreter::Impl::element(const Expr* e, Value& keep) {
   switch (b->op) {
     case Op::Local: base = &locals[b->slot]; break;
     case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
-    case Op::RefParam: base = readRef(refs[b->slot]); break;
+    case Op::RefParam: base = readRef(refs[b->slot], b); break;
     case Op::Outer: base = &scopeAt(b->hops)->locals[b->slot]; break;
-    case Op::OuterRef: base = readRef(scopeAt(b->hops)->refs[b->slot]); break;
+    case Op::OuterRef: base = readRef(scopeAt(b->hops)->refs[b->slot], b); break;
     case Op::Element: base = &element(b, keep); break;
     default:
       keep = eval(b);
@@ -75,10 +75,10 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::ConstInt: return e->intValue;
     case Op::Local: return locals[e->slot].rawInt();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
-    case Op::RefParam: return readRef(refs[e->slot])->rawInt();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawInt();
     case Op::Element: return elementInt(e);
     case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawInt();
-    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot])->rawInt();
+    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot], e)->rawInt();
     case Op::AddI:
     case Op::SubI: return arith(e);
     case Op::MulI: {
@@ -276,13 +276,13 @@ double Interpreter::Impl::evalReal(const Expr* e) {
     case Op::ConstReal: return e->realValue;
     case Op::Local: return locals[e->slot].rawDouble();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
-    case Op::RefParam: return readRef(refs[e->slot])->rawDouble();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawDouble();
     case Op::Element: {
       Value keep;
       return element(e, keep).rawDouble();
     }
     case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawDouble();
-    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot])->rawDouble();
+    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot], e)->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
     case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
     case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
@@ -322,9 +322,9 @@ Value Interpreter::Impl::eval(const Expr* e) {
     case Op::RoutineRef: return Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(e->routine)));
     case Op::Local: return locals[e->slot];
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return *readRef(refs[e->slot]);
+    case Op::RefParam: return *readRef(refs[e->slot], e);
     case Op::Outer: return scopeAt(e->hops)->locals[e->slot];
-    case Op::OuterRef: return *readRef(scopeAt(e->hops)->refs[e->slot]);
+    case Op::OuterRef: return *readRef(scopeAt(e->hops)->refs[e->slot], e);
     case Op::Element: {
       Value keep;
       return element(e, keep);

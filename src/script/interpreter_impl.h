@@ -28,11 +28,11 @@ enum class Flow { Normal, Break, Continue, Exit };
 constexpr int kSmallRefs = 6;
 
 // Where a var parameter's reference leads when it is not a whole variable: from a variable
-// (root) or from an element of a dynamic array (anchor, kept alive here), down through the
-// item numbers of record fields and static array elements. The path is followed again at
-// each use, so that a record or static array copied on write is written in the variable
-// that was passed, and a dynamic array resized meanwhile leaves nothing dangling: the
-// reference keeps to the array it was taken from. Indexes are numbers fixed at the call.
+// (root) or from an element of a dynamic array (anchor, kept alive and pinned here), down
+// through the item numbers of record fields and static array elements. The path is followed
+// again at each use, so that a record or static array copied on write is written in the
+// variable that was passed, and a dynamic array resized meanwhile leaves nothing dangling:
+// the reference keeps to the array it was taken from. Indexes are numbers fixed at the call.
 struct RefPath {
   Value* root = nullptr;
   Value anchor;
@@ -144,9 +144,11 @@ struct Interpreter::Impl {
     }
   }
   __attribute__((noinline)) Ref elementReference(const Expr* e);
-  Value* readRef(const Ref& r) { return r.path == nullptr ? r.at : followPath(*r.path, false); }
-  Value* writeRef(const Ref& r) { return r.path == nullptr ? r.at : followPath(*r.path, true); }
-  Value* followPath(const RefPath& path, bool forWrite);
+  // The value a reference leads to, for a use at `at` (which a fault names).
+  Value* readRef(const Ref& r, const Expr* at) { return r.path == nullptr ? r.at : followPath(*r.path, false, at); }
+  Value* writeRef(const Ref& r, const Expr* at) { return r.path == nullptr ? r.at : followPath(*r.path, true, at); }
+  Value* followPath(const RefPath& path, bool forWrite, const Expr* at);
+  void anchor(RefPath& path, const Value& array);
   RefPath& newPath();
   void dropPaths(std::size_t top);
 
@@ -228,7 +230,7 @@ struct Interpreter::Impl {
   Value* varRef(const Expr* e) {
     if (e->op == Op::Local) return &locals[e->slot];
     if (e->op == Op::Global) return &globals[static_cast<std::size_t>(e->slot)];
-    if (e->op == Op::RefParam) return writeRef(refs[e->slot]);
+    if (e->op == Op::RefParam) return writeRef(refs[e->slot], e);
     return slotRef(e);
   }
 

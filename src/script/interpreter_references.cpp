@@ -6,8 +6,9 @@
 // callee copying the variable (q := p) would then see its writes through the pointer land in
 // the copy too, and assigning the whole variable would free the storage the pointer is in;
 // a dynamic array resized (SetLength) while the callee runs moves its elements. A path from
-// the variable (or from the dynamic array, which it keeps alive) is always sound: records and
-// static arrays keep their shape, and an ArrayRep never changes its number of items.
+// the variable, or from the dynamic array (kept alive and pinned: resized in place, as an
+// unshared array is), is always sound: records and static arrays keep their shape, and the
+// element of a dynamic array is checked against its length at each use.
 #include "script/interpreter_impl.h"
 
 namespace kelmo::script {
@@ -50,9 +51,9 @@ Ref Interpreter::Impl::elementReference(const Expr* e) {
         v = path.root = outer.at;
       } else {
         path.root = outer.path->root;
-        path.anchor = outer.path->anchor;
+        anchor(path, outer.path->anchor);
         path.steps = outer.path->steps;
-        v = followPath(path, false);
+        v = followPath(path, false, root);
       }
       break;
     }
@@ -64,9 +65,8 @@ Ref Interpreter::Impl::elementReference(const Expr* e) {
     const std::size_t item = elementIndex(el, a, indexes[k]);
     if (el->shared) {
       // An element of a dynamic array belongs to that array, wherever it is held.
-      Value array = *v;  // held before the old anchor, which v may lie in, is let go
       path.root = nullptr;
-      path.anchor = std::move(array);
+      anchor(path, *v);
       path.steps.assign(1, item);
     } else {
       path.steps.push_back(item);
@@ -76,14 +76,25 @@ Ref Interpreter::Impl::elementReference(const Expr* e) {
   return {nullptr, &path};
 }
 
-// The value at the end of a path; for a write, records and static arrays on the way are
-// unshared first, so that the write lands in the variable that was passed.
-Value* Interpreter::Impl::followPath(const RefPath& path, bool forWrite) {
+// Makes `array` (a dynamic array) the one the path starts in, letting go of the one before.
+void Interpreter::Impl::anchor(RefPath& path, const Value& array) {
+  Value held = array;  // taken before the old anchor, which `array` may lie in, is let go
+  if (Value::ArrayRep* old = path.anchor.arrayRep()) --old->pins;
+  path.anchor = std::move(held);
+  if (Value::ArrayRep* now = path.anchor.arrayRep()) ++now->pins;
+}
+
+// The value at the end of a path, for a use at `at`; for a write, records and static arrays
+// on the way are unshared first, so that the write lands in the variable that was passed.
+Value* Interpreter::Impl::followPath(const RefPath& path, bool forWrite, const Expr* at) {
   Value* v = path.root;
   std::size_t k = 0;
   if (v == nullptr) {
+    // The callee may have shortened the array (SetLength) since the call.
     Value::ArrayRep* a = path.anchor.arrayRep();
-    v = &a->items[path.steps[0]];  // the array's length is fixed, the index was checked
+    if (a == nullptr || path.steps[0] >= a->items.size())
+      indexFault(at, a, a != nullptr ? a->low + static_cast<std::int64_t>(path.steps[0]) : 0);
+    v = &a->items[path.steps[0]];
     k = 1;
   }
   for (; k < path.steps.size(); ++k) {
@@ -104,7 +115,7 @@ RefPath& Interpreter::Impl::newPath() {
 
 // Gives back the paths above `top` (a call ended), letting go of the arrays they held.
 void Interpreter::Impl::dropPaths(std::size_t top) {
-  while (pathTop > top) paths[--pathTop].anchor.reset();
+  while (pathTop > top) anchor(paths[--pathTop], Value());
 }
 
 }  // namespace kelmo::script
