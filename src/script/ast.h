@@ -62,12 +62,13 @@ enum class Builtin : std::uint8_t {
 //   Local, Global         slot: the frame's or the globals' slot
 //   RefParam              slot: the var parameter's index among the frame's references
 //   Outer, OuterRef       slot as Local and RefParam, in the frame of the enclosing routine
-//                         `hops` levels out
+//                         `hops` levels out; link: the running routine's scope slot
 //   Element               kids: the array or record, the index (a record: the field number
 //                         as ConstInt); shared: the array is dynamic
 //   StrChar               kids: the string, the index (from 1)
 //   CallScript, CallNative  routine; kids: the arguments; isVarArg: which are by reference;
-//                         hops (nested callee): how many levels out its enclosing frame is
+//                         hops, link (nested callee): how many levels out of the caller its
+//                         enclosing frame is, and the caller's scope slot
 //   CallIndirect          routine: the procedural type's signature; kids: the arguments,
 //                         then the procedural value; isVarArg
 //   CallMethod            routine; kids: the object, then the arguments; isVarArg
@@ -90,6 +91,7 @@ struct Expr {
   // Resolution
   int slot = 0;                        // Local/Global slot, RefParam index
   int hops = 0;                        // Outer, OuterRef, CallScript: enclosing levels out
+  int link = 0;                        // with hops: the frame slot of the running routine's Scope
   bool wrapTo32 = false;               // AddI ... ShrI: wrap the result to 32 bits
   bool shared = false;                 // Element: of a dynamic array (written in place, no copy)
   Routine* routine = nullptr;

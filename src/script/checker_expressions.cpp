@@ -51,6 +51,7 @@ ExprPtr copyDesignator(const Expr& d) {
   c->intValue = d.intValue;
   c->slot = d.slot;
   c->hops = d.hops;
+  c->link = d.link;
   c->shared = d.shared;
   for (const auto& k : d.kids) c->kids.push_back(copyDesignator(*k));
   return c;
@@ -321,12 +322,12 @@ void Checker::Impl::name(ExprPtr& e, bool statement) {
     case Symbol::Variable:
       setType(*e, s->global ? Op::Global : hops > 0 ? Op::Outer : Op::Local, s->type);
       e->slot = s->slot;
-      e->hops = hops;
+      if (hops > 0) reachOut(*e, hops);
       return;
     case Symbol::RefParam:
       setType(*e, hops > 0 ? Op::OuterRef : Op::RefParam, s->type);
       e->slot = s->slot;
-      e->hops = hops;
+      if (hops > 0) reachOut(*e, hops);
       return;
     case Symbol::Constant: {
       auto c = constantNode(s->constValue, s->type, e->row, e->col);
@@ -470,7 +471,7 @@ void Checker::Impl::callRoutine(ExprPtr& e, Routine* r, std::vector<ExprPtr> arg
   e->op = r->isNative ? Op::CallNative : Op::CallScript;
   e->routine = r;
   e->kids.clear();
-  if (r->level > 0) e->hops = (routine != nullptr ? routine->level : -1) - r->level + 1;
+  if (r->level > 0) reachOut(*e, routine->level - r->level + 1);
   if (!arguments(*e, r, args, r->name)) return;
   finishCall(*e, r, statement, r->name);
 }

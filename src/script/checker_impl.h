@@ -217,6 +217,7 @@ struct Checker::Impl {
   void routineHeading(RoutineDecl& d, std::vector<PendingBody>& bodies);
   void routineBody(RoutineDecl& d, Routine* r);
   void unsatisfiedForwards(const std::unordered_map<std::string, Symbol>& scope);
+  void reachOut(Expr& e, int hops);
   void checkProgram(ProgramSyntax& syntax);
 };
 

@@ -35,7 +35,10 @@ void Checker::Impl::routineHeading(RoutineDecl& d, std::vector<PendingBody>& bod
   if (routine != nullptr) {
     r->level = routine->level + 1;
     r->needsScope = true;
-    routine->needsScope = true;  // its frame is the nested routine's way to its locals
+    if (!routine->needsScope) {  // its frame is the nested routine's way to its locals
+      routine->needsScope = true;
+      routine->scopeSlot = routine->frameSize++;
+    }
   }
   Symbol s;
   s.kind = Symbol::RoutineName;
@@ -45,6 +48,14 @@ void Checker::Impl::routineHeading(RoutineDecl& d, std::vector<PendingBody>& bod
     r->hasBody = true;
     bodies.push_back({&d, r});
   }
+}
+
+// An expression that reaches `hops` routines out of the one being checked (a nested
+// routine's access to an enclosing frame, or its call of a routine nested there): it starts
+// from the Scope that the running routine keeps in its frame.
+void Checker::Impl::reachOut(Expr& e, int hops) {
+  e.hops = hops;
+  e.link = routine->scopeSlot;
 }
 
 // Forward declarations of a scope whose body never came.
@@ -97,6 +108,7 @@ void Checker::Impl::routineBody(RoutineDecl& d, Routine* r) {
     r->paramSlot.push_back(s.slot);
     declareName(scope.names, prm.name, r->row, r->col, s);
   }
+  if (r->needsScope) r->scopeSlot = r->frameSize++;  // a nested routine
   Block& b = *d.block;
   std::vector<PendingBody> nested;
   for (auto& decl : b.decls) {
@@ -120,6 +132,7 @@ void Checker::Impl::routineBody(RoutineDecl& d, Routine* r) {
   for (const Symbol* s : unused) hint(s->row, s->col, "Variable '" + s->name + "' is declared but never used");
   if (r->result != nullptr && !r->resultAssigned)
     warning(d.row, d.col, "Return value of function '" + r->name + "' might be undefined");
+  r->setsUpFrame = !r->slotTypes.empty() || r->needsScope;
   locals = savedLocals;
   routine = savedRoutine;
   routineScope = savedScope;

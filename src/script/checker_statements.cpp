@@ -206,7 +206,7 @@ bool Checker::Impl::resultTarget(Expr& t) {
     if (r->kind != RoutineKind::Function || !sameName(t.text, r->name)) continue;
     t.op = hops == 0 ? Op::Local : Op::Outer;
     t.slot = 0;
-    t.hops = hops;
+    if (hops > 0) reachOut(t, hops);
     t.type = r->result;
     return true;
   }

@@ -54,6 +54,25 @@ Value* Interpreter::Impl::moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>
   return chunks[chunk].get();
 }
 
+void Interpreter::Impl::depthFault(const Expr* e) {
+  fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+}
+
+// A new frame's arrays and records, and the Scope of a routine that has nested routines or
+// is one: a nested routine's frame links to the frame of the routine it is nested in, found
+// from the caller's (the caller is that routine, or nested in it too), and a routine keeps
+// its Scope in a slot of its frame, where the routines nested in it find it.
+void Interpreter::Impl::setUpFrame(const Routine* r, const Expr* e, Value* slots, Ref* refs, Scope& own) {
+  for (const auto& [slot, type] : r->slotTypes) slots[slot] = newArray(type);
+  if (!r->needsScope) return;
+  own = {slots, refs, r->level > 0 ? scopeAt(e) : nullptr};
+  slots[r->scopeSlot].setInt(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(&own)));
+}
+
+void Interpreter::Impl::callProcedure(const Expr* e) {
+  invoke(e->routine, e, [](Value&) { return 0; });
+}
+
 Value Interpreter::Impl::callScript(const Expr* e) {
   const Type* t = e->routine->result;
   return invoke(e->routine, e, [t](Value& v) {

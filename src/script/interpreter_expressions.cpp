@@ -22,8 +22,6 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
     case Op::Local: return &locals[e->slot];
     case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
     case Op::RefParam: return writeRef(refs[e->slot], e);
-    case Op::Outer: return &scopeAt(e->hops)->locals[e->slot];
-    case Op::OuterRef: return writeRef(scopeAt(e->hops)->refs[e->slot], e);
     case Op::Element: {
       std::int64_t i = operand(e->kid(1));
       const Expr* b = e->kid(0);
@@ -34,8 +32,15 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
       Value::ArrayRep* a = e->shared ? base->arrayRep() : &base->mutableArray();
       return &a->items[elementIndex(e, a, i)];
     }
-    default: fault(e, "Variable required");
+    default: return outerSlotRef(e);
   }
+}
+
+// The variables of enclosing routines, apart so that the common cases above stay lean.
+Value* Interpreter::Impl::outerSlotRef(const Expr* e) {
+  if (e->op == Op::Outer) return &scopeAt(e)->locals[e->slot];
+  if (e->op == Op::OuterRef) return writeRef(scopeAt(e)->refs[e->slot], e);
+  fault(e, "Variable required");
 }
 
 // A record field or array element for reading, in place: nothing is copied when the
@@ -48,15 +53,20 @@ const Value& Interpreter::Impl::element(const Expr* e, Value& keep) {
     case Op::Local: base = &locals[b->slot]; break;
     case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
     case Op::RefParam: base = readRef(refs[b->slot], b); break;
-    case Op::Outer: base = &scopeAt(b->hops)->locals[b->slot]; break;
-    case Op::OuterRef: base = readRef(scopeAt(b->hops)->refs[b->slot], b); break;
     case Op::Element: base = &element(b, keep); break;
-    default:
-      keep = eval(b);
-      base = &keep;
+    default: base = &elementBase(b, keep);
   }
   const Value::ArrayRep* a = base->arrayRep();
   return a->items[elementIndex(e, a, i)];
+}
+
+// The array or record of an element that is not in a variable of this frame: one of an
+// enclosing routine, or a value (held in `keep`).
+const Value& Interpreter::Impl::elementBase(const Expr* b, Value& keep) {
+  if (b->op == Op::Outer) return scopeAt(b)->locals[b->slot];
+  if (b->op == Op::OuterRef) return *readRef(scopeAt(b)->refs[b->slot], b);
+  keep = eval(b);
+  return keep;
 }
 
 void Interpreter::Impl::indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
@@ -77,8 +87,8 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
     case Op::RefParam: return readRef(refs[e->slot], e)->rawInt();
     case Op::Element: return elementInt(e);
-    case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawInt();
-    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot], e)->rawInt();
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawInt();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawInt();
     case Op::AddI:
     case Op::SubI: return arith(e);
     case Op::MulI: {
@@ -281,8 +291,8 @@ double Interpreter::Impl::evalReal(const Expr* e) {
       Value keep;
       return element(e, keep).rawDouble();
     }
-    case Op::Outer: return scopeAt(e->hops)->locals[e->slot].rawDouble();
-    case Op::OuterRef: return readRef(scopeAt(e->hops)->refs[e->slot], e)->rawDouble();
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawDouble();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
     case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
     case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
@@ -323,8 +333,8 @@ Value Interpreter::Impl::eval(const Expr* e) {
     case Op::Local: return locals[e->slot];
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
     case Op::RefParam: return *readRef(refs[e->slot], e);
-    case Op::Outer: return scopeAt(e->hops)->locals[e->slot];
-    case Op::OuterRef: return *readRef(scopeAt(e->hops)->refs[e->slot], e);
+    case Op::Outer: return scopeAt(e)->locals[e->slot];
+    case Op::OuterRef: return *readRef(scopeAt(e)->refs[e->slot], e);
     case Op::Element: {
       Value keep;
       return element(e, keep);

@@ -77,7 +77,6 @@ struct Interpreter::Impl {
   std::vector<Value> globals;
   Value* locals = nullptr;
   Ref* refs = nullptr;
-  const Scope* scope = nullptr;  // of the running routine, when nested routines reach it
   // The paths of the references of the calls under way, innermost last; entries are reused.
   std::deque<RefPath> paths;
   std::size_t pathTop = 0;
@@ -124,10 +123,11 @@ struct Interpreter::Impl {
 
   // ---- variables ----
 
-  // The frame of the routine `hops` levels around the running one.
-  const Scope* scopeAt(int hops) const {
-    const Scope* s = scope;
-    for (; hops > 0; --hops) s = s->up;
+  // The frame of the routine e->hops levels around the running one, which keeps its own
+  // Scope in its slot e->link.
+  const Scope* scopeAt(const Expr* e) const {
+    const Scope* s = reinterpret_cast<const Scope*>(static_cast<std::intptr_t>(locals[e->link].rawInt()));
+    for (int hops = e->hops; hops > 0; --hops) s = s->up;
     return s;
   }
 
@@ -138,8 +138,8 @@ struct Interpreter::Impl {
       case Op::Local: return {&locals[e->slot], nullptr};
       case Op::Global: return {&globals[static_cast<std::size_t>(e->slot)], nullptr};
       case Op::RefParam: return refs[e->slot];
-      case Op::Outer: return {&scopeAt(e->hops)->locals[e->slot], nullptr};
-      case Op::OuterRef: return scopeAt(e->hops)->refs[e->slot];
+      case Op::Outer: return {&scopeAt(e)->locals[e->slot], nullptr};
+      case Op::OuterRef: return scopeAt(e)->refs[e->slot];
       default: return elementReference(e);
     }
   }
@@ -153,7 +153,9 @@ struct Interpreter::Impl {
   void dropPaths(std::size_t top);
 
   Value* slotRef(const Expr* e);
+  __attribute__((noinline)) Value* outerSlotRef(const Expr* e);
   const Value& element(const Expr* e, Value& keep);
+  __attribute__((noinline)) const Value& elementBase(const Expr* b, Value& keep);
 
   std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
     if (a != nullptr) {
@@ -272,7 +274,6 @@ struct Interpreter::Impl {
     std::unique_ptr<Value[]> own;  // a frame larger than a chunk
     Value* savedLocals;
     Ref* savedRefs;
-    const Scope* savedScope;
     bool entered = false;
 
     Frame(Impl& i, std::size_t n)
@@ -285,12 +286,10 @@ struct Interpreter::Impl {
       }
       savedLocals = in.locals;
       savedRefs = in.refs;
-      savedScope = in.scope;
     }
-    void enter(Ref* refs, const Scope* scope) {
+    void enter(Ref* refs) {
       in.locals = slots;
       in.refs = refs;
-      in.scope = scope;
       ++in.depth;
       entered = true;
     }
@@ -298,7 +297,6 @@ struct Interpreter::Impl {
       if (entered) {
         in.locals = savedLocals;
         in.refs = savedRefs;
-        in.scope = savedScope;
         --in.depth;
       }
       for (std::size_t k = 0; k < count; ++k) slots[k].reset();
@@ -312,8 +310,7 @@ struct Interpreter::Impl {
   // before the frame goes.
   template <class Take>
   std::invoke_result_t<Take, Value&> invoke(const Routine* r, const Expr* e, Take&& take) {
-    if (depth >= limits.maxCallDepth)
-      fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+    if (depth >= limits.maxCallDepth) depthFault(e);
     Frame frame(*this, static_cast<std::size_t>(r->frameSize));
     Ref smallRefs[kSmallRefs];
     std::unique_ptr<Ref[]> bigRefs;
@@ -322,10 +319,6 @@ struct Interpreter::Impl {
       bigRefs.reset(new Ref[static_cast<std::size_t>(r->refCount)]);
       frameRefs = bigRefs.get();
     }
-    // A nested routine's frame links to the frame of the routine it is nested in, found
-    // from the caller's (the caller is that routine, or nested in it too).
-    Scope own;
-    if (r->needsScope) own = {frame.slots, frameRefs, r->level > 0 ? scopeAt(e->hops) : nullptr};
     // Arguments are evaluated in the caller's frame.
     const std::size_t n = r->params.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -336,14 +329,18 @@ struct Interpreter::Impl {
       else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(arith(a)));
       else store(slot, prm.type, a);
     }
-    if (!r->slotTypes.empty())
-      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = newArray(type);
-    frame.enter(frameRefs, r->needsScope ? &own : scope);
+    Scope own;
+    if (r->setsUpFrame) setUpFrame(r, e, frame.slots, frameRefs, own);
+    frame.enter(frameRefs);
     exec(r->body.get());
     return take(frame.slots[0]);
   }
 
+  [[noreturn]] __attribute__((noinline)) void depthFault(const Expr* e);
+  __attribute__((noinline)) void setUpFrame(const Routine* r, const Expr* e, Value* slots, Ref* refs, Scope& own);
+
   Value callScript(const Expr* e);
+  __attribute__((noinline)) void callProcedure(const Expr* e);  // apart, so that exec stays lean
   Value callNative(const Routine* r, const Expr* e);
   const Routine* indirectTarget(const Expr* e);
   Value callIndirect(const Expr* e);

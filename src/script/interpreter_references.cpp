@@ -43,10 +43,10 @@ Ref Interpreter::Impl::elementReference(const Expr* e) {
   switch (root->op) {
     case Op::Local: v = path.root = &locals[root->slot]; break;
     case Op::Global: v = path.root = &globals[static_cast<std::size_t>(root->slot)]; break;
-    case Op::Outer: v = path.root = &scopeAt(root->hops)->locals[root->slot]; break;
+    case Op::Outer: v = path.root = &scopeAt(root)->locals[root->slot]; break;
     case Op::RefParam:
     case Op::OuterRef: {
-      const Ref& outer = root->op == Op::RefParam ? refs[root->slot] : scopeAt(root->hops)->refs[root->slot];
+      const Ref& outer = root->op == Op::RefParam ? refs[root->slot] : scopeAt(root)->refs[root->slot];
       if (outer.path == nullptr) {
         v = path.root = outer.at;
       } else {

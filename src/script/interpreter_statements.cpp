@@ -57,7 +57,7 @@ Flow Interpreter::Impl::exec(const Stmt* s) {
     }
     case StmtKind::Call: {
       const Expr* e = s->expr(0);
-      if (e->op == Op::CallScript) invoke(e->routine, e, [](Value&) { return 0; });
+      if (e->op == Op::CallScript) callProcedure(e);
       else eval(e);
       return Flow::Normal;
     }

@@ -99,6 +99,8 @@ struct Routine {
   // (interpreter: Scope).
   int level = 0;
   bool needsScope = false;
+  int scopeSlot = -1;             // needsScope: the frame slot that holds the address of its Scope
+  bool setsUpFrame = false;       // slotTypes or needsScope: a call prepares the frame further
   const Type* valueType = nullptr;  // its procedural type, once it is used as a value
   int frameSize = 0;              // value slots: Result, value parameters, locals, temporaries
   int refCount = 0;               // var parameters
