@@ -49,7 +49,7 @@ enum class Builtin : std::uint8_t {
   Abs, Sqr, Min, Max, High, Low, Assigned, Random, Odd, Succ, Pred,
   ExceptionMessage, SetLength, UpCase, Copy, Include, Exclude,
   // statements
-  Inc, Dec, Exit, Break, Continue,
+  Inc, Dec, Exit, Break, Continue, Assert,
 };
 
 // One expression. What each operation uses besides row, col and (once checked) type:
@@ -106,7 +106,7 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 enum class StmtKind : std::uint8_t {
   Empty, Assign, Call, Compound, If, Case, For, While, Repeat, With, TryExcept, TryFinally,
-  Raise, Break, Continue, Exit, Inc, SetLength, Include,
+  Raise, Break, Continue, Exit, Inc, SetLength, Include, Assert,
   // resolved assignments
   AssignInt, AssignReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
 };
@@ -143,6 +143,7 @@ struct ExceptHandler {
 //   TryFinally    body; finallyPart
 //   TryExcept     body; handlers ("on" handlers) with hasElse, elseList, or plainHandler
 //   Raise         exprs: the exception object, or none to raise again
+//   Assert        exprs: the condition [, the message]
 //   Exit          exprs: the result value, or none
 //   Inc           exprs: variable [, amount]; step: +1 (Inc) or -1 (Dec); type: the variable's
 //   Include       exprs: set variable, element; step: +1 (Include) or -1 (Exclude)

@@ -156,6 +156,7 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
     case Builtin::Exit:
     case Builtin::Break:
     case Builtin::Continue:
+    case Builtin::Assert:
       return error(*e, "'" + e->text + "' is a statement and has no value");
     case Builtin::OrdinalCast: return;  // made by the checker, never named in a script
   }

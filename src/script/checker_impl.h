@@ -3,7 +3,7 @@
 // (checker_types.cpp), expressions (checker_expressions.cpp), built-in routines
 // (checker_builtins.cpp), procedural types and values (checker_routine_types.cpp), routines
 // and their nesting (checker_routines.cpp), statements and script declarations
-// (checker_statements.cpp).
+// (checker_statements.cpp), try, raise and Assert (checker_exceptions.cpp).
 // A statement goes from parser output to resolved nodes in checker_statements.cpp, which
 // calls into the expression and built-in parts for each expression it holds.
 #include <cstdint>
@@ -201,6 +201,8 @@ struct Checker::Impl {
   WithEntry openRecord(Stmt& s, ExprPtr designator);
   bool moveIndexesToTemporaries(Stmt& s, Expr& designator);
   void tryExcept(Stmt& s);
+  void raiseStatement(Stmt& s);
+  void assertion(Stmt& s, std::vector<ExprPtr> args, int row, int col, const std::string& text);
 
   // ---- declarations of the script ----
   bool declareName(std::unordered_map<std::string, Symbol>& scope, const std::string& name, int row, int col,

@@ -1,7 +1,6 @@
 // Statements and the declarations of a script: the top of the checker.
 #include "script/checker_impl.h"
 
-#include <optional>
 
 namespace kelmo::script {
 
@@ -44,15 +43,7 @@ void Checker::Impl::statement(StmtPtr& s) {
       for (auto& st : s->finallyPart) statement(st);
       return;
     case StmtKind::TryExcept: return tryExcept(*s);
-    case StmtKind::Raise:
-      if (s->exprs.empty()) {
-        if (exceptDepth == 0) error(s->row, s->col, "'raise' without an exception is allowed only in an exception handler");
-        return;
-      }
-      expectValue(s->exprs[0]);
-      if (!failed(s->exprs[0]) && s->exprs[0]->type->kind != TypeKind::Class)
-        error(*s->exprs[0], "Exception object expected after 'raise'");
-      return;
+    case StmtKind::Raise: return raiseStatement(*s);
     default: return;
   }
 }
@@ -81,7 +72,7 @@ void Checker::Impl::callStatement(Stmt& s) {
     if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
         (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
          sym->builtin == Builtin::SetLength || sym->builtin == Builtin::Include || sym->builtin == Builtin::Exclude ||
-         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue)) {
+         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue || sym->builtin == Builtin::Assert)) {
       isBuiltin = true;
       b = sym->builtin;
       if (e->op == Op::Apply)
@@ -110,7 +101,7 @@ void Checker::Impl::callStatement(Stmt& s) {
   }
 }
 
-// Inc "(" var ["," n] ")" | Dec ... | Exit ["(" value ")"] | Break | Continue
+// Inc "(" var ["," n] ")" | Dec ... | Exit ["(" value ")"] | Break | Continue | Assert ...
 void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> args, int row, int col, const std::string& text) {
   s.exprs.clear();
   switch (b) {
@@ -120,6 +111,7 @@ void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> ar
       if (loopDepth == 0) return error(row, col, "BREAK or CONTINUE outside of loop");
       s.kind = b == Builtin::Break ? StmtKind::Break : StmtKind::Continue;
       return;
+    case Builtin::Assert: return assertion(s, std::move(args), row, col, text);
     case Builtin::Exit:
       s.kind = StmtKind::Exit;
       if (args.size() > 1) return error(*args[1], "Too many actual parameters for 'Exit'");
@@ -468,42 +460,6 @@ bool Checker::Impl::moveIndexesToTemporaries(Stmt& s, Expr& designator) {
     index = std::move(read);
   }
   return true;
-}
-
-// try = "try" statements "except" ({"on" [name ":"] class "do" statement} | statements) "end"
-void Checker::Impl::tryExcept(Stmt& s) {
-  for (auto& st : s.body) statement(st);
-  ++exceptDepth;
-  for (auto& h : s.handlers) {
-    h.cls = findClass(h.className);
-    if (h.cls == nullptr) {
-      error(h.row, h.col, "Unknown exception class '" + h.className + "'");
-      continue;
-    }
-    if (!h.varName.empty()) {
-      auto& scope = locals != nullptr ? *locals : globals;
-      std::string key = lowerName(h.varName);
-      std::optional<Symbol> saved;
-      if (auto it = scope.find(key); it != scope.end()) saved = it->second;
-      Symbol v;
-      v.kind = Symbol::Variable;
-      v.type = h.cls->type;
-      v.slot = newSlot();
-      v.global = routine == nullptr;
-      v.used = true;
-      h.slot = v.slot;
-      h.global = v.global;
-      scope[key] = v;
-      statement(h.body);
-      if (saved) scope[key] = *saved;
-      else scope.erase(key);
-    } else {
-      statement(h.body);
-    }
-  }
-  for (auto& st : s.plainHandler) statement(st);
-  for (auto& st : s.elseList) statement(st);
-  --exceptDepth;
 }
 
 // A new name in a scope; a script may reuse what only the system declared.

@@ -90,6 +90,7 @@ void Checker::Impl::declareBasics() {
       {"setlength", Builtin::SetLength}, {"inc", Builtin::Inc}, {"dec", Builtin::Dec},
       {"exit", Builtin::Exit}, {"break", Builtin::Break}, {"continue", Builtin::Continue},
       {"upcase", Builtin::UpCase}, {"include", Builtin::Include}, {"exclude", Builtin::Exclude},
+      {"assert", Builtin::Assert},
   };
   for (const auto& [name, b] : builtins) {
     Symbol s;

@@ -18,13 +18,15 @@ Value Interpreter::Impl::newArray(const Type* type) {
   std::size_t bytes = sizeof(Value);
   for (const Type* t = type; t->kind == TypeKind::Array; t = t->element) bytes *= static_cast<std::size_t>(t->count());
   if (liveHeapBytes() + bytes > limits.maxHeapBytes)
-    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
+          FaultClass::OutOfMemory);
   return defaultValue(type);
 }
 
-void Interpreter::Impl::fault(const Expr* e, std::string message) {
+void Interpreter::Impl::fault(const Expr* e, std::string message, FaultClass cls) {
   ScriptError err;
   err.message = std::move(message);
+  err.cls = prog.faultClass(cls);
   if (e != nullptr) {
     err.row = e->row;
     err.col = e->col;
@@ -37,7 +39,8 @@ void Interpreter::Impl::slowStep() {
   nextCheck = steps + 1024 < maxSteps ? steps + 1024 : maxSteps + 1;
   if (stop.load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
   if (liveHeapBytes() > limits.maxHeapBytes)
-    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
+          FaultClass::OutOfMemory);
 }
 
 void Interpreter::Impl::run() {
@@ -53,12 +56,16 @@ Interpreter::~Interpreter() { delete impl_; }
 
 void Interpreter::run() { impl_->run(); }
 
-Value Interpreter::makeException(const Program& program, std::string message) {
-  Value v = Value::object(std::make_shared<ExceptionObject>(ExceptionObject{std::move(message)}));
-  Value::ObjectRep* rep = v.objectRep();
-  rep->cls = program.cException;
-  rep->origin = &kEngineOrigin;
+Value engineObject(std::shared_ptr<EngineObject> object) {
+  Value v = Value::object(std::shared_ptr<void>(std::move(object)));
+  if (Value::ObjectRep* rep = v.objectRep()) rep->origin = &kEngineOrigin;
   return v;
+}
+
+EngineObject* engineObjectOf(const Value& v) noexcept {
+  const Value::ObjectRep* rep = v.objectRep();
+  if (rep == nullptr || rep->origin != &kEngineOrigin) return nullptr;
+  return static_cast<EngineObject*>(rep->pointer.get());
 }
 
 // Constant folding through the same evaluation code as the runtime.

@@ -1,9 +1,12 @@
 // Calls at run time: script routines in frames of value slots, natives with their
 // arguments converted and var parameters written back, calls through procedural values,
 // properties of host objects.
+#include "platform/cp1251.h"
+#include "script/exception_classes.h"
 #include "script/interpreter_impl.h"
 
 #include <exception>
+#include <new>
 
 namespace kelmo::script {
 
@@ -55,7 +58,7 @@ Value* Interpreter::Impl::moreFrameSpace(std::size_t n, std::unique_ptr<Value[]>
 }
 
 void Interpreter::Impl::depthFault(const Expr* e) {
-  fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+  fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls", FaultClass::StackOverflow);
 }
 
 // A new frame's arrays and records, and the Scope of a routine that has nested routines or
@@ -93,7 +96,8 @@ Value Interpreter::Impl::callNative(const Routine* r, const Expr* e) {
   Value self;
   if (e->op == Op::CallMethod) {
     self = eval(e->kid(0));
-    if (self.isNil()) fault(e, "Access to a nil object: method '" + r->name + "' was called on nil");
+    if (self.isNil())
+      fault(e, "Access to a nil object: method '" + r->name + "' was called on nil", FaultClass::AccessViolation);
   }
   std::size_t n = r->params.size();
   Value small[6];
@@ -144,7 +148,7 @@ const Routine* Interpreter::Impl::indirectTarget(const Expr* e) {
   const Expr* callee = e->kids.back().get();
   const std::int64_t held = evalInt(callee);
   if (held == 0)
-    fault(e, "Call through nil: the procedural value '" + e->text + "' holds no routine");
+    fault(e, "Call through nil: the procedural value '" + e->text + "' holds no routine", FaultClass::AccessViolation);
   return reinterpret_cast<const Routine*>(static_cast<std::intptr_t>(held));
 }
 
@@ -165,7 +169,10 @@ Value Interpreter::Impl::callIndirect(const Expr* e) {
 }
 
 // Calls a native; a std::exception it throws becomes the script's "Exception: " error at
-// the call's position, while the script's own errors and aborts pass through.
+// the call's position, of the class a PascalException names (else Exception), while the
+// script's own errors and aborts pass through. The message becomes script text: the host's
+// own messages are UTF-8 and are converted, while one that only quotes the script's strings
+// already holds Windows-1251 bytes, which are practically never valid UTF-8.
 Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what) {
   try {
     return native(call);
@@ -173,12 +180,15 @@ Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, co
     throw;
   } catch (const ScriptAbort&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    fault(at, "Out of memory", FaultClass::OutOfMemory);
   } catch (const std::exception& ex) {
     ScriptError err;
-    err.message = ex.what();
+    err.message = isMultiByteUtf8(ex.what()) ? utf8ToCp1251(ex.what()) : std::string(ex.what());
     err.isException = true;
     err.row = at->row;
     err.col = at->col;
+    if (const auto* pascal = dynamic_cast<const PascalException*>(&ex)) err.cls = classNamed(prog, pascal->className());
     throw err;
   } catch (...) {
     fault(at, std::string("Exception: a native ") + what + " failed without a message");
@@ -188,7 +198,8 @@ Value Interpreter::Impl::callNative(const NativeFn& native, NativeCall& call, co
 Value Interpreter::Impl::readProperty(const Expr* e) {
   const Property* prop = e->property;
   Value self = eval(e->kid(0));
-  if (self.isNil()) fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil");
+  if (self.isNil())
+    fault(e, "Access to a nil object: property '" + prop->name + "' was read from nil", FaultClass::AccessViolation);
   if (!prop->reader) fault(e, "Property '" + prop->name + "' has no native reader bound");
   if (!prop->indexParams.empty()) {
     std::vector<Value> indices(prop->indexParams.size());
@@ -207,7 +218,8 @@ void Interpreter::Impl::writeProperty(const Stmt* s) {
   Value v;
   store(&v, prop->type, s->expr(1));
   Value self = eval(target->kid(0));
-  if (self.isNil()) fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil");
+  if (self.isNil())
+    fault(target, "Access to a nil object: property '" + prop->name + "' was written to nil", FaultClass::AccessViolation);
   if (!prop->writer) fault(target, "Property '" + prop->name + "' has no native writer bound");
   if (!prop->indexParams.empty()) {
     std::vector<Value> args(prop->indexParams.size() + 1);

@@ -1,5 +1,6 @@
 // Expressions at run time: variables, fields and elements, integer, double and other
 // values, sets and arrays, the built-in functions.
+#include "script/exception_classes.h"
 #include "script/interpreter_impl.h"
 
 #include <cmath>
@@ -70,9 +71,12 @@ const Value& Interpreter::Impl::elementBase(const Expr* b, Value& keep) {
 }
 
 void Interpreter::Impl::indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
-  if (a == nullptr || a->items.empty()) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
-  fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
-               std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1));
+  if (a == nullptr || a->items.empty())
+    fault(e, "Range check error: index " + std::to_string(i) + " of an empty array", FaultClass::RangeError);
+  fault(e,
+        "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
+            std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1),
+        FaultClass::RangeError);
 }
 
 std::int64_t Interpreter::Impl::elementInt(const Expr* e) {
@@ -144,10 +148,16 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
     case Op::ModI: {
       std::int64_t a = operand(e->kid(0));
       std::int64_t b = operand(e->kid(1));
-      if (b == 0) fault(e, "Division by zero");
+      if (b == 0) fault(e, "Division by zero", FaultClass::DivByZero);
       std::int64_t v;
-      if (b == -1) v = e->op == Op::DivI ? wrappingSub(0, a) : 0;
-      else v = e->op == Op::DivI ? a / b : a % b;
+      if (b == -1) {
+        // The one quotient that does not fit, which the processor's division traps as Object
+        // Pascal's runtime reports it.
+        if (a == INT64_MIN || (e->wrapTo32 && a == INT32_MIN)) fault(e, "Integer overflow", FaultClass::IntOverflow);
+        v = e->op == Op::DivI ? wrappingSub(0, a) : 0;
+      } else {
+        v = e->op == Op::DivI ? a / b : a % b;
+      }
       return sized(e, v);
     }
     case Op::ShlI:
@@ -214,7 +224,8 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
       std::int64_t i = operand(e->kid(1));
       std::string_view t = s.text();
       if (i < 1 || i > static_cast<std::int64_t>(t.size()))
-        fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()));
+        fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()),
+              FaultClass::RangeError);
       return static_cast<unsigned char>(t[static_cast<std::size_t>(i - 1)]);
     }
     case Op::Builtin: return builtinInt(e);
@@ -235,7 +246,7 @@ Value Interpreter::Impl::makeSet(const Expr* e) {
     std::int64_t high = e->kids[i + 1] ? evalInt(e->kid(i + 1)) : low;
     if (low < 0 || high > 255) {
       std::int64_t bad = low < 0 ? low : high;
-      fault(e, "Range check error: " + std::to_string(bad) + " is outside the set range 0..255");
+      fault(e, "Range check error: " + std::to_string(bad) + " is outside the set range 0..255", FaultClass::RangeError);
     }
     for (std::int64_t v = low; v <= high; ++v) bits[static_cast<std::size_t>(v >> 3)] |= static_cast<char>(1 << (v & 7));
   }
@@ -294,22 +305,33 @@ double Interpreter::Impl::evalReal(const Expr* e) {
     case Op::Outer: return scopeAt(e)->locals[e->slot].rawDouble();
     case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
-    case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
-    case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
-    case Op::MulR: { double a = operandReal(e->kid(0)); return a * operandReal(e->kid(1)); }
+    case Op::AddR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a + b);
+    }
+    case Op::SubR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a - b);
+    }
+    case Op::MulR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a * b);
+    }
     case Op::DivR: {
-      double a = operandReal(e->kid(0));
-      double b = operandReal(e->kid(1));
-      if (b == 0.0) fault(e, "Division by zero");
-      return a / b;
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      if (b == 0.0 && std::isfinite(a)) {
+        if (a == 0.0) fault(e, "Invalid floating point operation", FaultClass::InvalidOp);
+        fault(e, "Division by zero", FaultClass::ZeroDivide);
+      }
+      return finite(e, a, b, a / b);
     }
     case Op::NegR: return -operandReal(e->kid(0));
     case Op::CallScript: return callReal(e);
     case Op::Builtin:
       if (e->builtin == Builtin::Abs) return std::fabs(operandReal(e->kid(0)));
       if (e->builtin == Builtin::Sqr) {
-        double v = operandReal(e->kid(0));
-        return v * v;
+        const double v = operandReal(e->kid(0));
+        return finite(e, v, v, v * v);
       }
       if (e->builtin == Builtin::Min || e->builtin == Builtin::Max) {
         const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
@@ -319,6 +341,13 @@ double Interpreter::Impl::evalReal(const Expr* e) {
       return eval(e).asDouble();
     default: return eval(e).asDouble();
   }
+}
+
+double Interpreter::Impl::floatFault(const Expr* e, double a, double b, double result) {
+  if (std::isnan(result) && !std::isnan(a) && !std::isnan(b))
+    fault(e, "Invalid floating point operation", FaultClass::InvalidOp);
+  if (std::isinf(result) && std::isfinite(a) && std::isfinite(b)) fault(e, "Floating point overflow", FaultClass::Overflow);
+  return result;
 }
 
 double Interpreter::Impl::callReal(const Expr* e) {
@@ -368,8 +397,10 @@ Value Interpreter::Impl::eval(const Expr* e) {
       const Value::ObjectRep* rep = a.objectRep();
       if (rep == nullptr || !rep->pointer) return a;
       if (rep->cls == nullptr || !rep->cls->derivesFrom(e->cls))
-        fault(e, "Invalid class typecast: '" + (rep->cls ? rep->cls->name : std::string("?")) + "' is not '" +
-                     e->cls->name + "'");
+        fault(e,
+              "Invalid class typecast: '" + (rep->cls ? rep->cls->name : std::string("?")) + "' is not '" +
+                  e->cls->name + "'",
+              FaultClass::InvalidCast);
       return a;
     }
     case Op::Builtin: return builtinValue(e);
@@ -440,7 +471,7 @@ std::int64_t Interpreter::Impl::builtinInt(const Expr* e) {
 
 Value Interpreter::Impl::builtinValue(const Expr* e) {
   switch (e->builtin) {
-    case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : handling.back()->message);
+    case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : currentMessage(*handling.back()));
     case Builtin::Copy: return copyArray(e);
     case Builtin::UpCase: {
       if (e->type->kind == TypeKind::Char) return Value(builtinInt(e));

@@ -3,9 +3,11 @@
 // A statement runs from exec() (interpreter_statements.cpp), which evaluates expressions
 // with evalInt, evalReal and eval (interpreter_expressions.cpp) and calls script routines,
 // natives and properties (interpreter_calls.cpp), handing var parameters references
-// (interpreter_references.cpp); interpreter.cpp starts a run and folds constants for the
+// (interpreter_references.cpp); try, raise and Assert run in interpreter_exceptions.cpp;
+// interpreter.cpp starts a run and folds constants for the
 // checker.
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <limits>
@@ -105,7 +107,15 @@ struct Interpreter::Impl {
 
   // ---- faults ----
 
-  [[noreturn]] void fault(const Expr* e, std::string message);
+  // A fault of the runtime at `e` (null: no position), of the class Object Pascal gives it.
+  [[noreturn]] void fault(const Expr* e, std::string message, FaultClass cls = FaultClass::Generic);
+  // A float result that is not finite: EOverflow or EInvalidOp when the operands were
+  // finite numbers (as the floating-point unit reports them), else the result as it is.
+  __attribute__((noinline)) double floatFault(const Expr* e, double a, double b, double result);
+  double finite(const Expr* e, double a, double b, double result) {
+    if (!std::isfinite(result)) [[unlikely]] return floatFault(e, a, b, result);
+    return result;
+  }
 
   // One statement or loop turn. The common case is one compare; every 1024 steps (and at
   // the budget's end) the slow path checks the budget, a stop request and memory.
@@ -118,7 +128,7 @@ struct Interpreter::Impl {
 
   void checkLength(const Expr* e, std::size_t length) {
     if (length > limits.maxStringLength)
-      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)");
+      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)", FaultClass::OutOfMemory);
   }
 
   // ---- variables ----
@@ -363,6 +373,7 @@ struct Interpreter::Impl {
   Flow execTryExcept(const Stmt* s);
   Flow handle(const Stmt* s, ScriptError& err);
   Flow execRaise(const Stmt* s);
+  void execAssert(const Stmt* s);
 
   void run();
 };

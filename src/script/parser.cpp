@@ -297,6 +297,9 @@ class Parser {
       expect(Tok::RParen);
       return t;
     }
+    if (at(Tok::Identifier) && sameName(cur().text, "class"))
+      fail("Scripts cannot declare classes: use the classes the system declares, such as Exception and its "
+           "descendants");
     if (at(Tok::Identifier) && next().kind != Tok::DotDot && next().kind != Tok::LParen &&
         next().kind != Tok::Plus && next().kind != Tok::Minus && next().kind != Tok::Star) {
       t->name = take().text;

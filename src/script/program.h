@@ -1,6 +1,8 @@
 #pragma once
 // What the compiler knows and the runtime uses: types, classes with their properties and
 // methods, routines (script, native or built in) and the compiled program that owns them.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -135,6 +137,25 @@ struct ClassInfo {
   Routine* findMethod(const std::string& lower) const;
 };
 
+// The faults the runtime raises itself, each with the class Object Pascal's runtime gives
+// it (exception_classes.cpp declares the tree).
+enum class FaultClass : std::uint8_t {
+  Generic,          // Exception: engine faults without a class of their own
+  DivByZero,        // EDivByZero: integer div or mod by zero
+  IntOverflow,      // EIntOverflow: the one integer division that overflows (Low div -1)
+  RangeError,       // ERangeError: an index outside an array or string, a set element outside 0..255
+  ZeroDivide,       // EZeroDivide: a float divided by zero
+  InvalidOp,        // EInvalidOp: 0 / 0, Infinity - Infinity, and the like
+  Overflow,         // EOverflow: a float result too large for a double
+  AccessViolation,  // EAccessViolation: a nil object used
+  InvalidCast,      // EInvalidCast: "as" with the wrong class
+  StackOverflow,    // EStackOverflow: too many nested calls
+  OutOfMemory,      // EOutOfMemory: the memory budget or a string's length exceeded
+  AssertionFailed,  // EAssertionFailed: Assert
+  Abort,            // EAbort: Abort, the silent exception
+};
+constexpr std::size_t kFaultClassCount = static_cast<std::size_t>(FaultClass::Abort) + 1;
+
 // Everything one compile produced; the runtime executes it. Records live in deques so that
 // pointers to them stay valid while more are added.
 struct Program {
@@ -167,6 +188,10 @@ struct Program {
   const ClassInfo* cObject = nullptr;
   ClassInfo* cComponent = nullptr;
   ClassInfo* cException = nullptr;
+  // The class of each FaultClass (null in a program without the system unit).
+  std::array<const ClassInfo*, kFaultClassCount> faultClasses{};
+
+  const ClassInfo* faultClass(FaultClass f) const { return faultClasses[static_cast<std::size_t>(f)]; }
 };
 
 // Default value of a variable of the type (zero, empty text, nil, or a filled array).
@@ -177,7 +202,8 @@ struct ScriptError {
   std::string message;
   bool isException = false;  // raised by a script or a native: shown as "Exception: " + message
   int row = 0, col = 0;
-  Value object;              // the exception object, when the script raised one
+  const ClassInfo* cls = nullptr;  // the exception's class; null stands for Exception
+  Value object;              // the exception object, once the script raised or caught one
 };
 
 }  // namespace kelmo::script
