@@ -2,7 +2,7 @@ program ProceduralTypes;
 // Procedural types: variables, parameters, record fields, array elements and results of
 // them; a routine assigned by name or with @, natives too; calls through them; nil,
 // Assigned and comparisons; a function without parameters called where its result is
-// expected.
+// expected; calling nil.
 type
   TCurve = function(x: double): double;
   TAction = procedure(const text: string);
@@ -129,6 +129,14 @@ begin
   i := counter + counter;
   writeLn(IntToStr(i) + ' ' + IntToStr(calls) + ' ' + IntToStr(counter()));
   if Assigned(counter) and (counter > 0) then writeLn(IntToStr(calls));
+
+  // Calling nil is an access violation the script can catch.
+  curve := nil;
+  try
+    area := curve(1);
+  except
+    on E: EAccessViolation do writeLn(E.ClassName + ': ' + E.Message);
+  end;
 end.
 (* output
 2
@@ -149,4 +157,5 @@ CHAIN 2
 DONE
 30 2 30
 4
+EAccessViolation: Call through nil: the procedural value 'curve' holds no routine
 *)
