@@ -73,7 +73,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
   struct Walk {
     static bool constant(const Expr* x) {
       switch (x->op) {
-        case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: return true;
+        case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: case Op::RoutineRef: return true;
         case Op::Builtin:
           if (x->builtin != Builtin::Ord && x->builtin != Builtin::OrdinalCast && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
               x->builtin != Builtin::Min && x->builtin != Builtin::Max &&
@@ -82,6 +82,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
             return false;
           break;
         case Op::Local: case Op::Global: case Op::RefParam: case Op::Element: case Op::StrChar:
+        case Op::Outer: case Op::OuterRef: case Op::CallIndirect:
         case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor:
         case Op::ReadProperty: case Op::AsClass: case Op::IsClass:
           return false;
@@ -113,6 +114,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
         return true;
       }
       case TypeKind::Nil: out = Value(); return true;
+      case TypeKind::Procedural: out = in.eval(&e); return true;
       default: return false;
     }
   } catch (const ScriptError& err) {

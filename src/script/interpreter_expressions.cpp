@@ -22,7 +22,7 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
   switch (e->op) {
     case Op::Local: return &locals[e->slot];
     case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return refs[e->slot];
+    case Op::RefParam: return writeRef(refs[e->slot], e);
     case Op::Element: {
       std::int64_t i = operand(e->kid(1));
       const Expr* b = e->kid(0);
@@ -33,8 +33,15 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
       Value::ArrayRep* a = e->shared ? base->arrayRep() : &base->mutableArray();
       return &a->items[elementIndex(e, a, i)];
     }
-    default: fault(e, "Variable required");
+    default: return outerSlotRef(e);
   }
+}
+
+// The variables of enclosing routines, apart so that the common cases above stay lean.
+Value* Interpreter::Impl::outerSlotRef(const Expr* e) {
+  if (e->op == Op::Outer) return &scopeAt(e)->locals[e->slot];
+  if (e->op == Op::OuterRef) return writeRef(scopeAt(e)->refs[e->slot], e);
+  fault(e, "Variable required");
 }
 
 // A record field or array element for reading, in place: nothing is copied when the
@@ -46,14 +53,21 @@ const Value& Interpreter::Impl::element(const Expr* e, Value& keep) {
   switch (b->op) {
     case Op::Local: base = &locals[b->slot]; break;
     case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
-    case Op::RefParam: base = refs[b->slot]; break;
+    case Op::RefParam: base = readRef(refs[b->slot], b); break;
     case Op::Element: base = &element(b, keep); break;
-    default:
-      keep = eval(b);
-      base = &keep;
+    default: base = &elementBase(b, keep);
   }
   const Value::ArrayRep* a = base->arrayRep();
   return a->items[elementIndex(e, a, i)];
+}
+
+// The array or record of an element that is not in a variable of this frame: one of an
+// enclosing routine, or a value (held in `keep`).
+const Value& Interpreter::Impl::elementBase(const Expr* b, Value& keep) {
+  if (b->op == Op::Outer) return scopeAt(b)->locals[b->slot];
+  if (b->op == Op::OuterRef) return *readRef(scopeAt(b)->refs[b->slot], b);
+  keep = eval(b);
+  return keep;
 }
 
 void Interpreter::Impl::indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
@@ -75,8 +89,10 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::ConstInt: return e->intValue;
     case Op::Local: return locals[e->slot].rawInt();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
-    case Op::RefParam: return refs[e->slot]->rawInt();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawInt();
     case Op::Element: return elementInt(e);
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawInt();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawInt();
     case Op::AddI:
     case Op::SubI: return arith(e);
     case Op::MulI: {
@@ -122,7 +138,7 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
 }
 
 std::int64_t Interpreter::Impl::callInt(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawInt(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawInt(); });
 }
 
 // The less frequent integer operations, apart so that the hot ones stay lean.
@@ -281,11 +297,13 @@ double Interpreter::Impl::evalReal(const Expr* e) {
     case Op::ConstReal: return e->realValue;
     case Op::Local: return locals[e->slot].rawDouble();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
-    case Op::RefParam: return refs[e->slot]->rawDouble();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawDouble();
     case Op::Element: {
       Value keep;
       return element(e, keep).rawDouble();
     }
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawDouble();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
     case Op::AddR: {
       const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
@@ -333,16 +351,19 @@ double Interpreter::Impl::floatFault(const Expr* e, double a, double b, double r
 }
 
 double Interpreter::Impl::callReal(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawDouble(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawDouble(); });
 }
 
 Value Interpreter::Impl::eval(const Expr* e) {
   switch (e->op) {
     case Op::ConstString: return Value(e->text);
     case Op::ConstNil: return Value();
+    case Op::RoutineRef: return Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(e->routine)));
     case Op::Local: return locals[e->slot];
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return *refs[e->slot];
+    case Op::RefParam: return *readRef(refs[e->slot], e);
+    case Op::Outer: return scopeAt(e)->locals[e->slot];
+    case Op::OuterRef: return *readRef(scopeAt(e)->refs[e->slot], e);
     case Op::Element: {
       Value keep;
       return element(e, keep);
@@ -350,7 +371,8 @@ Value Interpreter::Impl::eval(const Expr* e) {
     case Op::CallScript: return callScript(e);
     case Op::CallNative:
     case Op::CallMethod:
-    case Op::CallConstructor: return callNative(e);
+    case Op::CallConstructor: return callNative(e->routine, e);
+    case Op::CallIndirect: return callIndirect(e);
     case Op::ReadProperty: return readProperty(e);
     case Op::Concat: {
       Value a = eval(e->kid(0));

@@ -18,12 +18,8 @@ void Interpreter::Impl::setLength(const Stmt* s) {
   if (static_cast<std::uint64_t>(n) * sizeof(Value) + liveHeapBytes() > limits.maxHeapBytes)
     fault(s->expr(1), "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
           FaultClass::OutOfMemory);
-  // A new array: the prefix kept, the rest zero, other references keep the old one.
-  std::vector<Value> items;
-  if (const Value::ArrayRep* rep = v->arrayRep())
-    items.assign(rep->items.begin(), rep->items.begin() + std::min<std::int64_t>(n, static_cast<std::int64_t>(rep->items.size())));
-  items.resize(static_cast<std::size_t>(n), defaultValue(s->type->element));
-  *v = Value::list(std::move(items));
+  // The prefix kept, the rest zero; other variables sharing the array keep the old one.
+  v->resizeList(static_cast<std::size_t>(n), defaultValue(s->type->element));
 }
 
 void Interpreter::Impl::include(const Stmt* s) {
@@ -63,7 +59,7 @@ Flow Interpreter::Impl::exec(const Stmt* s) {
     }
     case StmtKind::Call: {
       const Expr* e = s->expr(0);
-      if (e->op == Op::CallScript) invoke(e, [](Value&) { return 0; });
+      if (e->op == Op::CallScript) callProcedure(e);
       else eval(e);
       return Flow::Normal;
     }

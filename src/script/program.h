@@ -24,8 +24,11 @@ bool sameName(std::string_view a, std::string_view b);
 
 // Ordinal kinds: Ordinal (integers), Boolean, Char, Enum; subranges keep their base's kind.
 // Set values are 32-byte strings, one bit per ordinal 0..255. Records are arrays of their
-// fields (index = field number), copied on write like static arrays.
-enum class TypeKind { Ordinal, Boolean, Char, Enum, Real, String, Class, Array, Set, Record, Nil, Void, ConstItem };
+// fields (index = field number), copied on write like static arrays. A procedural value is
+// an ordinal holding the address of its Routine, nil holding 0.
+enum class TypeKind {
+  Ordinal, Boolean, Char, Enum, Real, String, Class, Array, Set, Record, Procedural, Nil, Void, ConstItem
+};
 
 struct Field {
   std::string name;
@@ -48,6 +51,7 @@ struct Type {
   const Type* base = nullptr;      // Enum and its subranges: the enumeration (its names)
   std::vector<std::string> names;  // Enum: the values' names in order
   std::vector<Field> fields;       // Record
+  const struct Routine* signature = nullptr;  // Procedural: parameters and result, never called
 
   bool isOrdinal() const {
     return kind == TypeKind::Ordinal || kind == TypeKind::Boolean || kind == TypeKind::Char || kind == TypeKind::Enum;
@@ -92,6 +96,14 @@ struct Routine {
   // Script routines.
   std::unique_ptr<Stmt> body;
   bool hasBody = false;
+  // Nesting: 0 for a routine of the script's top level, 1 for one declared inside it, ...
+  // A routine that has nested routines, or is one, keeps its frame reachable for them
+  // (interpreter: Scope).
+  int level = 0;
+  bool needsScope = false;
+  int scopeSlot = -1;             // needsScope: the frame slot that holds the address of its Scope
+  bool setsUpFrame = false;       // slotTypes or needsScope: a call prepares the frame further
+  const Type* valueType = nullptr;  // its procedural type, once it is used as a value
   int frameSize = 0;              // value slots: Result, value parameters, locals, temporaries
   int refCount = 0;               // var parameters
   std::vector<int> paramSlot;     // per parameter: value slot, or ref index for var
