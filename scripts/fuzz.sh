@@ -29,7 +29,7 @@ else
   cp -n "$here"/tests/datafile/fuzz/corpus/* "$out/datafile_corpus/" 2>/dev/null || true
   clang++ "${flags[@]}" \
     "$here"/tests/datafile/fuzz/data_file_fuzz.cpp "$here"/src/datafile/*.cpp \
-    "$here"/src/platform/date_time.cpp \
+    "$here"/src/platform/{date_time,file_path}.cpp \
     -o "$out/datafile_fuzz"
   cd "$out"
   ./datafile_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \

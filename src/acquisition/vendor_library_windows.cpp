@@ -63,10 +63,17 @@ class VendorLibrary final : public ModuleLibrary {
 
 }  // namespace
 
-std::shared_ptr<ModuleLibrary> loadVendorLibrary(const std::string& fileName, std::string& error) {
+std::shared_ptr<ModuleLibrary> loadVendorLibrary(const std::string& fileName, std::string& error,
+                                                 VendorLibraryLoadFailure* failure) {
+  if (failure != nullptr) *failure = VendorLibraryLoadFailure::None;
   HMODULE module = LoadLibraryW(filePath(fileName).c_str());
   if (module == nullptr) {
-    error = "cannot load the module library \"" + fileName + "\": " + systemMessage(GetLastError());
+    const ::DWORD code = GetLastError();
+    error = "cannot load the module library \"" + fileName + "\": " + systemMessage(code);
+    if (failure != nullptr) {
+      *failure = code == ERROR_BAD_EXE_FORMAT ? VendorLibraryLoadFailure::OtherArchitecture
+                                              : VendorLibraryLoadFailure::NotLoaded;
+    }
     return nullptr;
   }
   const auto getDllVersion = entryPoint<GetDllVersionEntry>(module, "GetDllVersion");

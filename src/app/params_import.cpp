@@ -3,10 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/cp1251.h"
 
 namespace kelmo {
 
@@ -19,7 +19,7 @@ constexpr const char* kClassName = "tKELMO_Params";
 
 tKELMO_Params& self(NativeCall& call) {
   auto* params = call.self().objectAs<tKELMO_Params>();
-  if (params == nullptr) throw std::runtime_error("Access violation: the tKELMO_Params object is nil");
+  if (params == nullptr) throw script::PascalException("EAccessViolation", "Access violation: the tKELMO_Params object is nil");
   return *params;
 }
 
@@ -30,12 +30,14 @@ Value readField(const Field& field) {
 }
 Value readField(const SharedValue<int>& field) { return Value(field.load()); }
 Value readField(const SharedValue<double>& field) { return Value(field.load()); }
+// The program holds texts as UTF-8, the script as Windows-1251.
+Value readField(const std::string& field) { return Value(utf8ToCp1251(field)); }
 
 void writeField(int& field, const Value& v) { field = static_cast<std::int32_t>(v.asInt()); }
 void writeField(SharedValue<int>& field, const Value& v) { field = static_cast<std::int32_t>(v.asInt()); }
 void writeField(double& field, const Value& v) { field = v.asDouble(); }
 void writeField(SharedValue<double>& field, const Value& v) { field = v.asDouble(); }
-void writeField(std::string& field, const Value& v) { field = v.asString(); }
+void writeField(std::string& field, const Value& v) { field = cp1251ToUtf8(v.asString()); }
 
 struct PropertyBinding {
   const char* name;

@@ -3,6 +3,7 @@
 #include "app/module_io_import.h"
 #include "app/params_import.h"
 #include "app/version.h"
+#include "platform/cp1251.h"
 #include "platform/message_box.h"
 #include "script_library/standard_library.h"
 
@@ -32,11 +33,11 @@ ScriptRunner::ScriptRunner(ScriptOutput& output) : output_(output) {
   for (auto& plugin : scriptWindowPlugins(output_)) engine_.addPlugin(std::move(plugin));
   engine_.setOnCompile([this](script::CompileContext& context) {
     context.declareRoutine("procedure writeLn(const Message: string);", [this](script::NativeCall& call) {
-      output_.addOutput(call.arg(0).asString());
+      output_.addOutput(cp1251ToUtf8(call.arg(0).text()));
       return script::Value();
     });
     context.declareRoutine("procedure showMessage(const Message: string);", [this](script::NativeCall& call) {
-      output_.showScriptMessage(call.arg(0).asString());
+      output_.showScriptMessage(cp1251ToUtf8(call.arg(0).text()));
       return script::Value();
     });
   });

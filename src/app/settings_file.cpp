@@ -54,6 +54,15 @@ class FileDescriptor {
 constexpr const char* kCannotRead = "Не удалось прочитать файл";
 constexpr const char* kCannotWrite = "Не удалось записать файл";
 
+// The file's bytes as UTF-8. Settings files are Windows-1251; a script written in an editor
+// that saves UTF-8 (with or without its byte-order mark) is taken as such rather than shown
+// as two letters per character.
+std::string scriptText(std::string_view bytes) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) return std::string(bytes.substr(kByteOrderMark.size()));
+  return isMultiByteUtf8(bytes) ? std::string(bytes) : cp1251ToUtf8(bytes);
+}
+
 }  // namespace
 
 std::vector<std::string> splitScriptLines(std::string_view text) {
@@ -96,7 +105,7 @@ std::vector<std::string> readScriptFile(const std::string& fileName) {
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  return splitScriptLines(cp1251ToUtf8(bytes));
+  return splitScriptLines(scriptText(bytes));
 }
 
 void writeScriptFile(const std::string& fileName, const std::vector<std::string>& lines) {

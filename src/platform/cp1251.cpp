@@ -90,4 +90,27 @@ std::string utf8ToCp1251(std::string_view utf8) {
   return out;
 }
 
+bool isMultiByteUtf8(std::string_view bytes) {
+  bool multiByte = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    // Shortest forms only, no surrogates, nothing past U+10FFFF.
+    const std::size_t len = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    if (len == 0 || i + len > bytes.size()) return false;
+    for (std::size_t k = 1; k < len; ++k)
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second > 0x9F) || (b == 0xF0 && second < 0x90) ||
+        (b == 0xF4 && second > 0x8F))
+      return false;
+    multiByte = true;
+    i += len;
+  }
+  return multiByte;
+}
+
 }  // namespace kelmo

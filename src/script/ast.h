@@ -17,10 +17,13 @@ enum class Op : std::uint8_t {
   Aggregate,  // typed constant "(1, 2, 3)" or "(X: 1; Y: 2)": kids, with Name nodes before record values
   // Constants
   ConstInt, ConstReal, ConstString, ConstNil,
+  RoutineRef,     // a routine as a procedural value ("c := Square", "@Square")
   // Variables
   Local, Global, RefParam, Element, StrChar,
+  Outer, OuterRef,  // an enclosing routine's variable or var parameter (nested routines)
   // Calls
   CallScript, CallNative, CallMethod, CallConstructor, ReadProperty, Builtin,
+  CallIndirect,   // a call through a procedural value
   // Integer results (ordinals, booleans, chars)
   FirstIntOp,
   AddI, SubI, MulI, DivI, ModI, AndI, OrI, XorI, ShlI, ShrI, NegI, NotI, NotB,
@@ -46,7 +49,7 @@ enum class Builtin : std::uint8_t {
   Abs, Sqr, Min, Max, High, Low, Assigned, Random, Odd, Succ, Pred,
   ExceptionMessage, SetLength, UpCase, Copy, Include, Exclude,
   // statements
-  Inc, Dec, Exit, Break, Continue,
+  Inc, Dec, Exit, Break, Continue, Assert,
 };
 
 // One expression. What each operation uses besides row, col and (once checked) type:
@@ -55,12 +58,19 @@ enum class Builtin : std::uint8_t {
 //   Binary, Unary         syntaxOp: the operator token; kids: the operands
 //   SetLiteral, SetRange, Aggregate   kids: the items
 //   ConstInt, ConstReal, ConstString  intValue, realValue, text
+//   RoutineRef            routine: the script routine or native named
 //   Local, Global         slot: the frame's or the globals' slot
 //   RefParam              slot: the var parameter's index among the frame's references
+//   Outer, OuterRef       slot as Local and RefParam, in the frame of the enclosing routine
+//                         `hops` levels out; link: the running routine's scope slot
 //   Element               kids: the array or record, the index (a record: the field number
 //                         as ConstInt); shared: the array is dynamic
 //   StrChar               kids: the string, the index (from 1)
-//   CallScript, CallNative  routine; kids: the arguments; isVarArg: which are by reference
+//   CallScript, CallNative  routine; kids: the arguments; isVarArg: which are by reference;
+//                         hops, link (nested callee): how many levels out of the caller its
+//                         enclosing frame is, and the caller's scope slot
+//   CallIndirect          routine: the procedural type's signature; kids: the arguments,
+//                         then the procedural value; isVarArg
 //   CallMethod            routine; kids: the object, then the arguments; isVarArg
 //   CallConstructor       routine; cls: the class made; kids: the arguments; isVarArg
 //   ReadProperty          property; kids: the object, then the indexes
@@ -80,6 +90,8 @@ struct Expr {
 
   // Resolution
   int slot = 0;                        // Local/Global slot, RefParam index
+  int hops = 0;                        // Outer, OuterRef, CallScript: enclosing levels out
+  int link = 0;                        // with hops: the frame slot of the running routine's Scope
   bool wrapTo32 = false;               // AddI ... ShrI: wrap the result to 32 bits
   bool shared = false;                 // Element: of a dynamic array (written in place, no copy)
   Routine* routine = nullptr;
@@ -94,7 +106,7 @@ using ExprPtr = std::unique_ptr<Expr>;
 
 enum class StmtKind : std::uint8_t {
   Empty, Assign, Call, Compound, If, Case, For, While, Repeat, With, TryExcept, TryFinally,
-  Raise, Break, Continue, Exit, Inc, SetLength, Include,
+  Raise, Break, Continue, Exit, Inc, SetLength, Include, Assert,
   // resolved assignments
   AssignInt, AssignReal, AssignValue, AssignProperty, AssignStrChar, AppendString,
 };
@@ -131,6 +143,7 @@ struct ExceptHandler {
 //   TryFinally    body; finallyPart
 //   TryExcept     body; handlers ("on" handlers) with hasElse, elseList, or plainHandler
 //   Raise         exprs: the exception object, or none to raise again
+//   Assert        exprs: the condition [, the message]
 //   Exit          exprs: the result value, or none
 //   Inc           exprs: variable [, amount]; step: +1 (Inc) or -1 (Dec); type: the variable's
 //   Include       exprs: set variable, element; step: +1 (Include) or -1 (Exclude)
@@ -170,8 +183,10 @@ struct FieldDecl {
   std::unique_ptr<struct TypeSpec> type;
 };
 
+struct RoutineDecl;
+
 struct TypeSpec {
-  enum Form { Named, Array, Enum, Set, Record, Subrange } form = Named;
+  enum Form { Named, Array, Enum, Set, Record, Subrange, Routine } form = Named;
   int row = 0, col = 0;
   std::string name;                  // Named
   // Array: per dimension (low, high), or (index type name, null); Subrange: bounds[0]
@@ -182,6 +197,8 @@ struct TypeSpec {
   std::vector<std::string> names;    // Enum
   std::vector<std::pair<int, int>> positions;
   std::vector<FieldDecl> fields;     // Record
+  std::unique_ptr<RoutineDecl> signature;  // Routine: "function(x: Double): Double" (no name)
+  bool ofObject = false;             // Routine: "... of object" (a method type, refused)
 };
 
 struct ParamDecl {

@@ -105,8 +105,9 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
       return notStatement();
     case Builtin::Assigned:
       if (!argc(1, 1)) return;
-      if (args[0]->type->kind != TypeKind::Class && args[0]->type->kind != TypeKind::Nil)
-        return error(*args[0], "Object expected for 'Assigned'");
+      if (args[0]->type->kind != TypeKind::Class && args[0]->type->kind != TypeKind::Nil &&
+          args[0]->type->kind != TypeKind::Procedural)
+        return error(*args[0], "Object or procedural value expected for 'Assigned'");
       take();
       e->type = p.tBoolean;
       return notStatement();
@@ -155,6 +156,7 @@ void Checker::Impl::builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bo
     case Builtin::Exit:
     case Builtin::Break:
     case Builtin::Continue:
+    case Builtin::Assert:
       return error(*e, "'" + e->text + "' is a statement and has no value");
     case Builtin::OrdinalCast: return;  // made by the checker, never named in a script
   }

@@ -4,14 +4,25 @@
 
 namespace kelmo::script {
 
-// name -> symbol: the routine's scope, then the globals
-Symbol* Checker::Impl::lookup(const std::string& lower) {
-  if (locals != nullptr) {
-    auto it = locals->find(lower);
-    if (it != locals->end()) return &it->second;
+// name -> symbol: the routine's scope, those of the routines around it, then the globals
+Symbol* Checker::Impl::lookup(const std::string& lower, int* hops) {
+  int out = 0;
+  for (RoutineScope* sc = routineScope; sc != nullptr; sc = sc->outer, ++out) {
+    auto it = sc->names.find(lower);
+    if (it == sc->names.end()) continue;
+    if (hops != nullptr) *hops = out;
+    return &it->second;
   }
+  if (hops != nullptr) *hops = 0;
   auto it = globals.find(lower);
   return it != globals.end() ? &it->second : nullptr;
+}
+
+// The scope of the routine `hops` levels around the current one.
+RoutineScope* Checker::Impl::scopeOut(int hops) const {
+  RoutineScope* sc = routineScope;
+  for (; hops > 0 && sc != nullptr; --hops) sc = sc->outer;
+  return sc;
 }
 
 // The innermost 'with' that opened a field, property or method of this name: it hides
@@ -39,6 +50,8 @@ ExprPtr copyDesignator(const Expr& d) {
   c->type = d.type;
   c->intValue = d.intValue;
   c->slot = d.slot;
+  c->hops = d.hops;
+  c->link = d.link;
   c->shared = d.shared;
   for (const auto& k : d.kids) c->kids.push_back(copyDesignator(*k));
   return c;
@@ -68,12 +81,14 @@ int Checker::Impl::newSlot() {
   return p.globalCount++;
 }
 
-// variable = name | variable "[" index "]"
+// variable = name | variable "[" index "]" | variable "." field
 bool Checker::Impl::isLvalue(const Expr& e) {
   switch (e.op) {
     case Op::Local:
     case Op::Global:
-    case Op::RefParam: return true;
+    case Op::RefParam:
+    case Op::Outer:
+    case Op::OuterRef: return true;
     case Op::Element: return isLvalue(*e.kid(0));
     default: return false;
   }
@@ -119,6 +134,9 @@ bool Checker::Impl::assignable(const Type* to, const Type* from) const {
       if (to->openParam && from->kind == TypeKind::Array) return sameArray(to->element, from->element);
       return sameArray(to, from);
     case TypeKind::Enum: return from->kind == TypeKind::Enum && from->base == to->base;
+    case TypeKind::Procedural:
+      return from->kind == TypeKind::Nil ||
+             (from->kind == TypeKind::Procedural && sameSignature(*to->signature, *from->signature));
     case TypeKind::Set:
       return from == p.tEmptySet ||
              (from->kind == TypeKind::Set && from->element != nullptr && to->element != nullptr &&
@@ -129,6 +147,7 @@ bool Checker::Impl::assignable(const Type* to, const Type* from) const {
 
 // Converts a checked expression for a store into `to`, or reports the mismatch.
 bool Checker::Impl::coerce(ExprPtr& e, const Type* to) {
+  if (to->kind != TypeKind::Procedural) callIfProcedural(e);
   if (failed(e)) return false;
   const Type* from = e->type;
   if (!assignable(to, from)) {
@@ -189,9 +208,11 @@ void Checker::Impl::expression(ExprPtr& e) {
   }
 }
 
-// value for a store into `to`: "[a, b]" builds an open or dynamic array there
+// value for a store into `to`: "[a, b]" builds an open or dynamic array there, and a
+// routine's name is the routine itself where a procedural value is expected
 bool Checker::Impl::valueFor(ExprPtr& e, const Type* to) {
   if (e->op == Op::SetLiteral && to->kind == TypeKind::Array && to->dynamic) return arrayLiteral(e, to);
+  if (to->kind == TypeKind::Procedural && routineValue(e, to)) return !failed(e);
   expectValue(e);
   return coerce(e, to);
 }
@@ -203,12 +224,17 @@ bool Checker::Impl::arrayLiteral(ExprPtr& e, const Type* to) {
       error(*item, "'..' is not allowed in an array constructor");
       return false;
     }
+    if (to->element->kind == TypeKind::Procedural) {
+      if (!valueFor(item, to->element)) return false;
+      continue;
+    }
     expectValue(item);
+    callIfProcedural(item);
     if (failed(item)) return false;
     if (to->element == p.tConstItem) {
       TypeKind k = item->type->kind;
       if (k == TypeKind::Char) coerce(item, p.tString);
-      else if (k == TypeKind::Set || k == TypeKind::Record || k == TypeKind::Array) {
+      else if (k == TypeKind::Set || k == TypeKind::Record || k == TypeKind::Array || k == TypeKind::Procedural) {
         error(*item, "A value of type '" + item->type->name + "' cannot be passed in an array of const");
         return false;
       }
@@ -288,17 +314,20 @@ void Checker::Impl::name(ExprPtr& e, bool statement) {
     }
     return callMethod(e, w->cls->findMethod(lower), withObject(*w, e->row, e->col), {}, statement);
   }
-  Symbol* s = lookup(lower);
+  int hops = 0;
+  Symbol* s = lookup(lower, &hops);
   if (s == nullptr) return error(*e, unknownName(e->text));
   s->used = true;
   switch (s->kind) {
     case Symbol::Variable:
-      setType(*e, s->global ? Op::Global : Op::Local, s->type);
+      setType(*e, s->global ? Op::Global : hops > 0 ? Op::Outer : Op::Local, s->type);
       e->slot = s->slot;
+      if (hops > 0) reachOut(*e, hops);
       return;
     case Symbol::RefParam:
-      setType(*e, Op::RefParam, s->type);
+      setType(*e, hops > 0 ? Op::OuterRef : Op::RefParam, s->type);
       e->slot = s->slot;
+      if (hops > 0) reachOut(*e, hops);
       return;
     case Symbol::Constant: {
       auto c = constantNode(s->constValue, s->type, e->row, e->col);
@@ -327,7 +356,7 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
       e->routine = ctor;
       e->cls = s->type->cls;
       e->kids.clear();
-      if (!arguments(*e, ctor, args)) return;
+      if (!arguments(*e, ctor, args, ctor->name)) return;
       e->type = s->type;
       return;
     }
@@ -336,8 +365,11 @@ void Checker::Impl::member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, 
   if (failed(e->kids[0])) return;
   const Type* bt = e->kids[0]->type;
   if (bt->kind == TypeKind::Record) {
-    if (hasArgs) return error(*e, "'" + e->text + "' is a field, not a routine");
-    return recordField(e);
+    recordField(e);
+    if (!hasArgs || failed(e)) return;
+    if (e->type->kind != TypeKind::Procedural) return error(*e, "'" + e->text + "' is a field, not a routine");
+    ExprPtr callee = std::move(e);
+    return callIndirect(e, std::move(callee), std::move(args), statement);
   }
   if (bt->kind != TypeKind::Class)
     return error(*e, "'" + e->text + "' is not a member: a class is required before '.', not '" + bt->name + "'");
@@ -430,28 +462,29 @@ void Checker::Impl::callMethod(ExprPtr& e, Routine* m, ExprPtr object, std::vect
   e->routine = m;
   e->kids.clear();
   e->kids.push_back(std::move(object));
-  if (!arguments(*e, m, args)) return;
-  finishCall(*e, m, statement);
+  if (!arguments(*e, m, args, m->name)) return;
+  finishCall(*e, m, statement, m->name);
 }
 
-// routine ["(" args ")"]
+// routine ["(" args ")"]; a nested routine's call also finds the frame it is nested in
 void Checker::Impl::callRoutine(ExprPtr& e, Routine* r, std::vector<ExprPtr> args, bool statement) {
   e->op = r->isNative ? Op::CallNative : Op::CallScript;
   e->routine = r;
   e->kids.clear();
-  if (!arguments(*e, r, args)) return;
-  finishCall(*e, r, statement);
+  if (r->level > 0) reachOut(*e, routine->level - r->level + 1);
+  if (!arguments(*e, r, args, r->name)) return;
+  finishCall(*e, r, statement, r->name);
 }
 
 // The call's type: the result, or no value for a procedure statement.
-void Checker::Impl::finishCall(Expr& e, Routine* r, bool statement) {
+void Checker::Impl::finishCall(Expr& e, const Routine* r, bool statement, const std::string& shownName) {
   if (r->result != nullptr) {
     e.type = r->result;
   } else {
     e.type = p.tVoid;
-    e.text = r->name;
+    e.text = shownName;
     if (!statement) {
-      error(e, "Procedure '" + r->name + "' has no value and cannot be used in an expression");
+      error(e, "Procedure '" + shownName + "' has no value and cannot be used in an expression");
       e.type = nullptr;
     }
   }
@@ -464,16 +497,16 @@ static bool nativeObjectVar(const Routine& r, const Param& prm) {
 }
 
 // Checks the arguments against the parameters and appends them to e.kids.
-bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
+bool Checker::Impl::arguments(Expr& e, const Routine* r, std::vector<ExprPtr>& args, const std::string& shownName) {
   std::size_t required = 0;
   for (const auto& prm : r->params)
     if (!prm.defaultValue) ++required;
   if (args.size() < required) {
-    error(e, "Not enough actual parameters for '" + r->name + "'");
+    error(e, "Not enough actual parameters for '" + shownName + "'");
     return false;
   }
   if (args.size() > r->params.size()) {
-    error(*args[r->params.size()], "Too many actual parameters for '" + r->name + "'");
+    error(*args[r->params.size()], "Too many actual parameters for '" + shownName + "'");
     return false;
   }
   bool ok = true;
@@ -487,36 +520,13 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
       d->intValue = dv.intValue;
       d->realValue = dv.realValue;
       d->text = dv.text;
+      d->routine = dv.routine;
       e.isVarArg.push_back(false);
       continue;
     }
     ExprPtr& a = args[i];
     if (prm.mode == ParamMode::Var) {
-      expectValue(a);
-      if (failed(a)) {
-        ok = false;
-      } else if (!isLvalue(*a) || isReadOnly(*a)) {
-        error(*a, isLvalue(*a) ? "Constant object cannot be passed as var parameter"
-                               : "Variable required for var parameter '" + prm.name + "'");
-        ok = false;
-      } else if (a->op == Op::Element && !r->isNative) {
-        // A script routine could outlive the element's storage (arrays copy on write).
-        error(*a, "An array element cannot be passed as var parameter to a script routine");
-        ok = false;
-      } else if (prm.type->openParam && !a->type->dynamic) {
-        error(*a, "Only a dynamic array can be passed as var open array parameter '" + prm.name + "'");
-        ok = false;
-      } else if (a->type != prm.type && !(prm.type->openParam && assignable(prm.type, a->type)) &&
-                 !(a->type->kind == TypeKind::Enum && prm.type->kind == TypeKind::Enum &&
-                   a->type->base == prm.type->base) &&
-                 !(a->type->kind == TypeKind::Ordinal && prm.type->kind == TypeKind::Ordinal) &&
-                 !sameArray(a->type, prm.type) &&
-                 !(a->type->kind == TypeKind::Class && prm.type->kind == TypeKind::Class &&
-                   (a->type->cls == prm.type->cls || nativeObjectVar(*r, prm)))) {
-        error(*a, "Types of actual and formal var parameters must be identical: '" + prm.type->name +
-                      "' and '" + a->type->name + "'");
-        ok = false;
-      }
+      if (!varArgument(a, r, prm)) ok = false;
       e.isVarArg.push_back(true);
     } else {
       if (!valueFor(a, prm.type)) ok = false;
@@ -527,21 +537,49 @@ bool Checker::Impl::arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args) {
   return ok;
 }
 
-// A const parameter (or an element of one) cannot be assigned.
+// var argument = variable {"." field | "[" index "]"}, of the parameter's very type: the
+// callee reads and writes that variable, field or element (the interpreter's references
+// keep to it while the callee runs).
+bool Checker::Impl::varArgument(ExprPtr& a, const Routine* r, const Param& prm) {
+  expectValue(a);
+  if (failed(a)) return false;
+  if (!isLvalue(*a) || isReadOnly(*a)) {
+    error(*a, isLvalue(*a) ? "Constant object cannot be passed as var parameter"
+                           : "Variable required for var parameter '" + prm.name + "'");
+    return false;
+  }
+  if (prm.type->openParam && !a->type->dynamic) {
+    error(*a, "Only a dynamic array can be passed as var open array parameter '" + prm.name + "'");
+    return false;
+  }
+  const Type* at = a->type;
+  const Type* pt = prm.type;
+  bool identical = at == pt || sameType(at, pt) || (pt->openParam && assignable(pt, at)) ||
+                   (at->kind == TypeKind::Enum && pt->kind == TypeKind::Enum && at->base == pt->base) ||
+                   (at->kind == TypeKind::Ordinal && pt->kind == TypeKind::Ordinal) || sameArray(at, pt) ||
+                   (at->kind == TypeKind::Class && pt->kind == TypeKind::Class &&
+                    (at->cls == pt->cls || nativeObjectVar(*r, prm)));
+  if (!identical) {
+    error(*a, "Types of actual and formal var parameters must be identical: '" + pt->name + "' and '" + at->name + "'");
+    return false;
+  }
+  return true;
+}
+
+// A const parameter or typed constant (or an element of one) cannot be assigned.
 bool Checker::Impl::isReadOnly(const Expr& e) {
   if (isWithValue(e)) return true;
   const Expr* base = &e;
   while (base->op == Op::Element) base = base->kid(0);
-  if (base->op != Op::Local && base->op != Op::Global) return false;
+  if (base->op != Op::Local && base->op != Op::Global && base->op != Op::Outer) return false;
   if (base->op == Op::Global) {  // typed constants
     for (const auto& [k, s] : globals)
       if (s.kind == Symbol::Variable && s.global && s.slot == base->slot) return s.readOnly;
     return false;
   }
-  if (locals != nullptr)
-    for (const auto& [k, s] : *locals)
-      if (s.kind == Symbol::Variable && !s.global && base->op == Op::Local && s.slot == base->slot)
-        return s.readOnly;
+  if (const RoutineScope* sc = scopeOut(base->op == Op::Outer ? base->hops : 0))
+    for (const auto& [k, s] : sc->names)
+      if (s.kind == Symbol::Variable && !s.global && s.slot == base->slot) return s.readOnly;
   return false;
 }
 
@@ -556,7 +594,7 @@ bool Checker::Impl::isWithValue(const Expr& e) const {
   return false;
 }
 
-// callee "(" args ")"
+// callee "(" args ")": a routine, a method, a type cast, or a procedural value
 void Checker::Impl::apply(ExprPtr& e, bool statement) {
   std::vector<ExprPtr> args;
   for (std::size_t i = 1; i < e->kids.size(); ++i) args.push_back(std::move(e->kids[i]));
@@ -569,10 +607,20 @@ void Checker::Impl::apply(ExprPtr& e, bool statement) {
     e = std::move(callee);
     return;
   }
-  if (callee->op != Op::Name) return error(*callee, "Procedure or function expected before '('");
+  if (callee->op != Op::Name) {  // fs[i](x), Pick(k)(x)
+    expectValue(callee);
+    if (failed(callee)) return;
+    if (callee->type->kind == TypeKind::Procedural) return callIndirect(e, std::move(callee), std::move(args), statement);
+    return error(*callee, "Procedure or function expected before '('");
+  }
   std::string lower = lowerName(callee->text);
   if (const WithEntry* w = withMember(lower)) {
-    if (w->record) return error(*callee, "'" + callee->text + "' is a field, not a routine");
+    if (w->record) {
+      withField(callee, *w);
+      if (failed(callee)) return;
+      if (callee->type->kind != TypeKind::Procedural) return error(*callee, "'" + callee->text + "' is a field, not a routine");
+      return callIndirect(e, std::move(callee), std::move(args), statement);
+    }
     if (w->cls->findProperty(lower)) return error(*callee, "Property '" + callee->text + "' takes no arguments");
     e->text = callee->text;
     return callMethod(e, w->cls->findMethod(lower), withObject(*w, e->row, e->col), std::move(args), statement);
@@ -590,7 +638,12 @@ void Checker::Impl::apply(ExprPtr& e, bool statement) {
     case Symbol::RoutineName: return callRoutine(e, s->routine, std::move(args), statement);
     case Symbol::BuiltinName: return builtin(e, s->builtin, std::move(args), statement);
     case Symbol::TypeName: return typeCast(e, s->type, std::move(args));
-    default: return error(*callee, "'" + callee->text + "' is not a procedure or function");
+    default:
+      if (s->type == nullptr || s->type->kind != TypeKind::Procedural)
+        return error(*callee, "'" + callee->text + "' is not a procedure or function");
+      expression(callee);
+      if (failed(callee)) return;
+      return callIndirect(e, std::move(callee), std::move(args), statement);
   }
 }
 
@@ -683,9 +736,27 @@ void Checker::Impl::binary(ExprPtr& e) {
   Tok opTok = tok(e->syntaxOp);
   if (opTok == Tok::In) return inSet(e);
   if (opTok == Tok::Is || opTok == Tok::As) return classTest(e, opTok);
-  expectValue(e->kids[0]);
-  expectValue(e->kids[1]);
+  bool equality = opTok == Tok::Equal || opTok == Tok::NotEqual;
+  bool named[2] = {equality && isRoutineName(*e->kid(0)), equality && isRoutineName(*e->kid(1))};
+  if (named[0] != named[1]) {
+    // "c = Square": a routine named beside a procedural value is that routine, not a call
+    ExprPtr& other = e->kids[named[0] ? 1 : 0];
+    expectValue(other);
+    if (failed(other)) return;
+    if (other->type->kind == TypeKind::Procedural) routineValue(e->kids[named[0] ? 0 : 1], nullptr);
+    else expectValue(e->kids[named[0] ? 0 : 1]);
+  } else {
+    expectValue(e->kids[0]);
+    expectValue(e->kids[1]);
+  }
   if (failed(e->kids[0]) || failed(e->kids[1])) return;
+  auto routineSide = [](const Type* t) { return t->kind == TypeKind::Procedural || t->kind == TypeKind::Nil; };
+  if (!(equality && routineSide(e->kids[0]->type) && routineSide(e->kids[1]->type))) {
+    // F + 1, where F is a function without parameters: its result
+    callIfProcedural(e->kids[0]);
+    callIfProcedural(e->kids[1]);
+    if (failed(e->kids[0]) || failed(e->kids[1])) return;
+  }
   const Type* a = e->kids[0]->type;
   const Type* b = e->kids[1]->type;
   auto both = [&](TypeKind k) { return a->kind == k && b->kind == k; };
@@ -793,6 +864,11 @@ void Checker::Impl::comparison(ExprPtr& e, Tok opTok, const Type* a, const Type*
     coerce(e->kids[1], p.tString);
     return setType(*e, strOps[k], p.tBoolean);
   }
+  // Procedural values are equal when they hold the same routine (or both nil).
+  bool routineA = a->kind == TypeKind::Procedural || a->kind == TypeKind::Nil;
+  bool routineB = b->kind == TypeKind::Procedural || b->kind == TypeKind::Nil;
+  if (routineA && routineB && (a->kind == TypeKind::Procedural || b->kind == TypeKind::Procedural) && k <= 1)
+    return setType(*e, intOps[k], p.tBoolean);
   bool objA = a->kind == TypeKind::Class || a->kind == TypeKind::Nil;
   bool objB = b->kind == TypeKind::Class || b->kind == TypeKind::Nil;
   if (objA && objB && k <= 1) return setType(*e, k == 0 ? Op::EqO : Op::NeO, p.tBoolean);
@@ -857,12 +933,14 @@ void Checker::Impl::classTest(ExprPtr& e, Tok opTok) {
   setType(*e, Op::AsClass, cls->type);
 }
 
-// unary = ("not" | "-" | "+") factor
+// unary = ("not" | "-" | "+") factor | "@" factor
 void Checker::Impl::unary(ExprPtr& e) {
+  Tok opTok = tok(e->syntaxOp);
+  if (opTok == Tok::At) return addressOf(e);
   expectValue(e->kids[0]);
+  callIfProcedural(e->kids[0]);
   if (failed(e->kids[0])) return;
   const Type* t = e->kids[0]->type;
-  Tok opTok = tok(e->syntaxOp);
   if (opTok == Tok::Not) {
     if (t->kind == TypeKind::Boolean) return setType(*e, Op::NotB, p.tBoolean);
     if (t->kind == TypeKind::Ordinal) return setType(*e, Op::NotI, t->bits == 64 ? p.tInt64 : p.tInteger);

@@ -1,7 +1,9 @@
 #pragma once
 // The checker's private state, shared by its parts: declarations by text and types
 // (checker_types.cpp), expressions (checker_expressions.cpp), built-in routines
-// (checker_builtins.cpp), statements and script declarations (checker_statements.cpp).
+// (checker_builtins.cpp), procedural types and values (checker_routine_types.cpp), routines
+// and their nesting (checker_routines.cpp), statements and script declarations
+// (checker_statements.cpp), try, raise and Assert (checker_exceptions.cpp).
 // A statement goes from parser output to resolved nodes in checker_statements.cpp, which
 // calls into the expression and built-in parts for each expression it holds.
 #include <cstdint>
@@ -51,6 +53,14 @@ struct WithEntry {
 // A copy of a resolved record designator (what a 'with' on a record opened).
 ExprPtr copyDesignator(const Expr& d);
 
+// The names of a routine being checked, inside those of the routines around it: a nested
+// routine sees its enclosing routines' parameters, locals, types and routines.
+struct RoutineScope {
+  std::unordered_map<std::string, Symbol> names;
+  Routine* routine = nullptr;
+  RoutineScope* outer = nullptr;  // null for a routine of the top level
+};
+
 inline Tok tok(int syntaxOp) { return static_cast<Tok>(syntaxOp); }
 
 struct Checker::Impl {
@@ -60,8 +70,9 @@ struct Checker::Impl {
   std::unordered_map<std::string, Symbol> globals;
   // Names scripts may not use (COM objects), by lower-case name, with the reason shown.
   std::unordered_map<std::string, std::string> unavailable;
-  std::unordered_map<std::string, Symbol>* locals = nullptr;
+  std::unordered_map<std::string, Symbol>* locals = nullptr;  // routineScope's names
   Routine* routine = nullptr;   // being checked, null in the main block
+  RoutineScope* routineScope = nullptr;
   std::vector<WithEntry> withs;
   int loopDepth = 0;
   int exceptDepth = 0;
@@ -112,7 +123,10 @@ struct Checker::Impl {
   ExprPtr constantNode(const Value& v, const Type* t, int row, int col);
 
   // ---- name lookup ----
-  Symbol* lookup(const std::string& lower);
+  // The innermost declaration of the name; `hops`: how many routine levels out it was found
+  // (0 for the current routine's own names and for globals).
+  Symbol* lookup(const std::string& lower, int* hops = nullptr);
+  RoutineScope* scopeOut(int hops) const;
   const WithEntry* withMember(const std::string& lower) const;
   ExprPtr withObject(const WithEntry& w, int row, int col);
   void withField(ExprPtr& e, const WithEntry& w);
@@ -132,8 +146,9 @@ struct Checker::Impl {
   void member(ExprPtr& e, std::vector<ExprPtr> args, bool hasArgs, bool statement);
   void callMethod(ExprPtr& e, Routine* m, ExprPtr object, std::vector<ExprPtr> args, bool statement);
   void callRoutine(ExprPtr& e, Routine* r, std::vector<ExprPtr> args, bool statement);
-  void finishCall(Expr& e, Routine* r, bool statement);
-  bool arguments(Expr& e, Routine* r, std::vector<ExprPtr>& args);
+  void finishCall(Expr& e, const Routine* r, bool statement, const std::string& shownName);
+  bool arguments(Expr& e, const Routine* r, std::vector<ExprPtr>& args, const std::string& shownName);
+  bool varArgument(ExprPtr& a, const Routine* r, const Param& prm);
   bool isReadOnly(const Expr& e);
   bool isWithValue(const Expr& e) const;
   void apply(ExprPtr& e, bool statement);
@@ -154,6 +169,19 @@ struct Checker::Impl {
   void classTest(ExprPtr& e, Tok opTok);
   void unary(ExprPtr& e);
 
+  // ---- procedural types and values ----
+  const Type* routineType(TypeSpec& typeSpec);
+  static std::string signatureText(const Routine& r);
+  bool sameType(const Type* a, const Type* b) const;
+  bool sameSignature(const Routine& a, const Routine& b) const;
+  bool refuseRoutineTypes(const Routine& native);
+  const Type* valueType(Routine* r);
+  bool isRoutineName(const Expr& e);
+  bool routineValue(ExprPtr& e, const Type* to);
+  void addressOf(ExprPtr& e);
+  void callIndirect(ExprPtr& e, ExprPtr callee, std::vector<ExprPtr> args, bool statement);
+  void callIfProcedural(ExprPtr& e);
+
   // ---- built-in routines ----
   void builtin(ExprPtr& e, Builtin b, std::vector<ExprPtr> args, bool statement);
 
@@ -162,7 +190,7 @@ struct Checker::Impl {
   void condition(ExprPtr& e);
   void callStatement(Stmt& s);
   void statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> args, int row, int col, const std::string& text);
-  bool targetIsResult(const Expr& t) const;
+  bool resultTarget(Expr& t);
   void assignment(Stmt& s);
   void propertyAssignment(Stmt& s, const Property* prop);
   void forStatement(Stmt& s);
@@ -173,6 +201,8 @@ struct Checker::Impl {
   WithEntry openRecord(Stmt& s, ExprPtr designator);
   bool moveIndexesToTemporaries(Stmt& s, Expr& designator);
   void tryExcept(Stmt& s);
+  void raiseStatement(Stmt& s);
+  void assertion(Stmt& s, std::vector<ExprPtr> args, int row, int col, const std::string& text);
 
   // ---- declarations of the script ----
   bool declareName(std::unordered_map<std::string, Symbol>& scope, const std::string& name, int row, int col,
@@ -188,6 +218,8 @@ struct Checker::Impl {
   };
   void routineHeading(RoutineDecl& d, std::vector<PendingBody>& bodies);
   void routineBody(RoutineDecl& d, Routine* r);
+  void unsatisfiedForwards(const std::unordered_map<std::string, Symbol>& scope);
+  void reachOut(Expr& e, int hops);
   void checkProgram(ProgramSyntax& syntax);
 };
 

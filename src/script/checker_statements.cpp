@@ -1,8 +1,6 @@
 // Statements and the declarations of a script: the top of the checker.
 #include "script/checker_impl.h"
 
-#include <algorithm>
-#include <optional>
 
 namespace kelmo::script {
 
@@ -45,15 +43,7 @@ void Checker::Impl::statement(StmtPtr& s) {
       for (auto& st : s->finallyPart) statement(st);
       return;
     case StmtKind::TryExcept: return tryExcept(*s);
-    case StmtKind::Raise:
-      if (s->exprs.empty()) {
-        if (exceptDepth == 0) error(s->row, s->col, "'raise' without an exception is allowed only in an exception handler");
-        return;
-      }
-      expectValue(s->exprs[0]);
-      if (!failed(s->exprs[0]) && s->exprs[0]->type->kind != TypeKind::Class)
-        error(*s->exprs[0], "Exception object expected after 'raise'");
-      return;
+    case StmtKind::Raise: return raiseStatement(*s);
     default: return;
   }
 }
@@ -61,6 +51,7 @@ void Checker::Impl::statement(StmtPtr& s) {
 // condition = boolean expression
 void Checker::Impl::condition(ExprPtr& e) {
   expectValue(e);
+  callIfProcedural(e);
   if (!failed(e) && e->type->kind != TypeKind::Boolean)
     error(*e, "Type of expression must be boolean, not '" + e->type->name + "'");
 }
@@ -81,7 +72,7 @@ void Checker::Impl::callStatement(Stmt& s) {
     if (sym != nullptr && sym->kind == Symbol::BuiltinName &&
         (sym->builtin == Builtin::Inc || sym->builtin == Builtin::Dec || sym->builtin == Builtin::Exit ||
          sym->builtin == Builtin::SetLength || sym->builtin == Builtin::Include || sym->builtin == Builtin::Exclude ||
-         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue)) {
+         sym->builtin == Builtin::Break || sym->builtin == Builtin::Continue || sym->builtin == Builtin::Assert)) {
       isBuiltin = true;
       b = sym->builtin;
       if (e->op == Op::Apply)
@@ -99,13 +90,18 @@ void Checker::Impl::callStatement(Stmt& s) {
       return;
   }
   if (failed(e)) return;
+  if (e->type->kind == TypeKind::Procedural) {  // "c;" calls the routine c holds
+    ExprPtr callee = std::move(e);
+    callIndirect(e, std::move(callee), {}, true);
+    return;
+  }
   switch (e->op) {
-    case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor: return;
+    case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor: case Op::CallIndirect: return;
     default: error(row, col, "Statement expected, but expression of type '" + e->type->name + "' found");
   }
 }
 
-// Inc "(" var ["," n] ")" | Dec ... | Exit ["(" value ")"] | Break | Continue
+// Inc "(" var ["," n] ")" | Dec ... | Exit ["(" value ")"] | Break | Continue | Assert ...
 void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> args, int row, int col, const std::string& text) {
   s.exprs.clear();
   switch (b) {
@@ -115,14 +111,14 @@ void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> ar
       if (loopDepth == 0) return error(row, col, "BREAK or CONTINUE outside of loop");
       s.kind = b == Builtin::Break ? StmtKind::Break : StmtKind::Continue;
       return;
+    case Builtin::Assert: return assertion(s, std::move(args), row, col, text);
     case Builtin::Exit:
       s.kind = StmtKind::Exit;
       if (args.size() > 1) return error(*args[1], "Too many actual parameters for 'Exit'");
       if (!args.empty()) {
         if (routine == nullptr || routine->result == nullptr)
           return error(*args[0], "Exit with a value is allowed only in a function");
-        expectValue(args[0]);
-        if (!coerce(args[0], routine->result)) return;
+        if (!valueFor(args[0], routine->result)) return;
         routine->resultAssigned = true;
         s.exprs.push_back(std::move(args[0]));
       }
@@ -190,21 +186,31 @@ void Checker::Impl::statementBuiltin(Stmt& s, Builtin b, std::vector<ExprPtr> ar
   }
 }
 
-// The function's own name on the left of := stands for Result.
-bool Checker::Impl::targetIsResult(const Expr& t) const {
-  return routine != nullptr && routine->result != nullptr && t.op == Op::Name &&
-         routine->kind == RoutineKind::Function && sameName(t.text, routine->name) &&
-         (locals == nullptr || locals->count(lowerName(t.text)) == 0);
+// The name of the function being checked, or of one around it, on the left of := stands
+// for its Result, unless a name declared in between hides it.
+bool Checker::Impl::resultTarget(Expr& t) {
+  if (t.op != Op::Name) return false;
+  std::string lower = lowerName(t.text);
+  int hops = 0;
+  for (RoutineScope* sc = routineScope; sc != nullptr; sc = sc->outer, ++hops) {
+    if (sc->names.count(lower) != 0) return false;
+    Routine* r = sc->routine;
+    if (r->kind != RoutineKind::Function || !sameName(t.text, r->name)) continue;
+    t.op = hops == 0 ? Op::Local : Op::Outer;
+    t.slot = 0;
+    if (hops > 0) reachOut(t, hops);
+    t.type = r->result;
+    return true;
+  }
+  return false;
 }
 
 // assignment = designator ":=" expression
 void Checker::Impl::assignment(Stmt& s) {
   ExprPtr& target = s.exprs[0];
   ExprPtr& value = s.exprs[1];
-  if (targetIsResult(*target)) {
-    target->op = Op::Local;
-    target->slot = 0;
-    target->type = routine->result;
+  if (resultTarget(*target)) {
+    // resolved in place
   } else if (target->op == Op::Member) {
     expectValue(target->kids[0]);
     if (failed(target->kids[0])) return;
@@ -240,20 +246,18 @@ void Checker::Impl::assignment(Stmt& s) {
       if (sym->kind != Symbol::Variable && sym->kind != Symbol::RefParam)
         return error(*target, "Left side cannot be assigned to");
       if (sym->readOnly) return error(*target, "Left side cannot be assigned to: '" + target->text + "' is a constant parameter");
-      if (locals != nullptr && routine != nullptr && sym->slot == 0 && !sym->global &&
-          sym->kind == Symbol::Variable && routine->result != nullptr)
-        routine->resultAssigned = true;
       expression(target);
     }
   } else {
     expression(target);
   }
   if (failed(target)) return;
-  // Result itself, or a field or element of it.
+  // Result itself, or a field or element of it, of this function or of one around it.
   const Expr* root = target.get();
   while (root->op == Op::Element) root = root->kid(0);
-  if (root->op == Op::Local && root->slot == 0 && routine != nullptr && routine->result != nullptr)
-    routine->resultAssigned = true;
+  if ((root->op == Op::Local || root->op == Op::Outer) && root->slot == 0)
+    if (RoutineScope* sc = scopeOut(root->op == Op::Outer ? root->hops : 0); sc != nullptr && sc->routine->result != nullptr)
+      sc->routine->resultAssigned = true;
   if (target->op == Op::StrChar) {
     if (!isLvalue(*target->kid(0)) || isReadOnly(*target->kid(0))) return error(*target, "Left side cannot be assigned to");
     expectValue(value);
@@ -458,42 +462,6 @@ bool Checker::Impl::moveIndexesToTemporaries(Stmt& s, Expr& designator) {
   return true;
 }
 
-// try = "try" statements "except" ({"on" [name ":"] class "do" statement} | statements) "end"
-void Checker::Impl::tryExcept(Stmt& s) {
-  for (auto& st : s.body) statement(st);
-  ++exceptDepth;
-  for (auto& h : s.handlers) {
-    h.cls = findClass(h.className);
-    if (h.cls == nullptr) {
-      error(h.row, h.col, "Unknown exception class '" + h.className + "'");
-      continue;
-    }
-    if (!h.varName.empty()) {
-      auto& scope = locals != nullptr ? *locals : globals;
-      std::string key = lowerName(h.varName);
-      std::optional<Symbol> saved;
-      if (auto it = scope.find(key); it != scope.end()) saved = it->second;
-      Symbol v;
-      v.kind = Symbol::Variable;
-      v.type = h.cls->type;
-      v.slot = newSlot();
-      v.global = routine == nullptr;
-      v.used = true;
-      h.slot = v.slot;
-      h.global = v.global;
-      scope[key] = v;
-      statement(h.body);
-      if (saved) scope[key] = *saved;
-      else scope.erase(key);
-    } else {
-      statement(h.body);
-    }
-  }
-  for (auto& st : s.plainHandler) statement(st);
-  for (auto& st : s.elseList) statement(st);
-  --exceptDepth;
-}
-
 // A new name in a scope; a script may reuse what only the system declared.
 bool Checker::Impl::declareName(std::unordered_map<std::string, Symbol>& scope, const std::string& name, int row, int col,
                  Symbol s) {
@@ -649,98 +617,12 @@ void Checker::Impl::constant(ConstDecl& c, std::unordered_map<std::string, Symbo
 void Checker::Impl::typeDeclaration(TypeDecl& td, std::unordered_map<std::string, Symbol>& scope) {
   const Type* t = resolveType(*td.type);
   if (t == nullptr) return;
+  // A procedural type made by this declaration is named by it in messages.
+  if (td.type->form == TypeSpec::Routine) const_cast<Type*>(t)->name = td.name;
   Symbol s;
   s.kind = Symbol::TypeName;
   s.type = t;
   declareName(scope, td.name, td.row, td.col, s);
-}
-
-// routine = heading ";" ["forward" ";"] | heading ";" block ";"
-void Checker::Impl::routineHeading(RoutineDecl& d, std::vector<PendingBody>& bodies) {
-  if (!d.className.empty()) return error(d.row, d.col, "Methods of script classes are not supported");
-  if (d.kind == RoutineKind::Constructor) return error(d.row, d.col, "A constructor must belong to a class");
-  std::string key = lowerName(d.name);
-  auto it = globals.find(key);
-  if (it != globals.end() && it->second.kind == Symbol::RoutineName && it->second.row != 0) {
-    Routine* earlier = it->second.routine;
-    if (!earlier->hasBody && !d.isForward && !earlier->isNative) {
-      // The body of a forward-declared routine.
-      for (auto& b : bodies)
-        if (b.routine == earlier) b.decl = &d;
-      bodies.push_back({&d, earlier});
-      earlier->hasBody = true;
-      return;
-    }
-    return error(d.row, d.col, "Duplicate identifier '" + d.name + "'");
-  }
-  Routine* r = buildRoutine(d, nullptr);
-  if (r == nullptr) return;
-  r->module.clear();
-  Symbol s;
-  s.kind = Symbol::RoutineName;
-  s.routine = r;
-  if (!declareName(globals, d.name, d.row, d.col, s)) return;
-  if (!d.isForward) {
-    r->hasBody = true;
-    bodies.push_back({&d, r});
-  }
-}
-
-// block = {declaration} compound, of a routine
-void Checker::Impl::routineBody(RoutineDecl& d, Routine* r) {
-  std::unordered_map<std::string, Symbol> scope;
-  locals = &scope;
-  routine = r;
-  r->frameSize = 0;
-  if (r->result != nullptr) {
-    Symbol res;
-    res.kind = Symbol::Variable;
-    res.type = r->result;
-    res.slot = r->frameSize++;
-    res.used = true;
-    scope["result"] = res;
-    if (r->result->kind == TypeKind::Array || r->result->kind == TypeKind::Record)
-      r->slotTypes.emplace_back(res.slot, r->result);
-  }
-  for (const Param& prm : r->params) {
-    Symbol s;
-    s.used = true;
-    s.type = prm.type;
-    if (prm.mode == ParamMode::Var) {
-      s.kind = Symbol::RefParam;
-      s.slot = r->refCount++;
-    } else {
-      s.kind = Symbol::Variable;
-      s.readOnly = prm.mode == ParamMode::Const;
-      s.slot = r->frameSize++;
-    }
-    r->paramSlot.push_back(s.slot);
-    declareName(scope, prm.name, r->row, r->col, s);
-  }
-  Block& b = *d.block;
-  for (auto& decl : b.decls) {
-    switch (decl.kind) {
-      case Decl::Var: variables(*decl.var, false); break;
-      case Decl::Const: constant(*decl.constant, scope); break;
-      case Decl::Type: typeDeclaration(*decl.type, scope); break;
-      case Decl::Routine:
-        error(decl.routine->row, decl.routine->col, "Nested procedures and functions are not supported");
-        break;
-    }
-  }
-  statement(b.body);
-  r->body = std::move(b.body);
-  std::vector<const Symbol*> unused;  // in source order, not the map's
-  for (const auto& [key, s] : scope)
-    if (s.isLocalVariable && !s.used) unused.push_back(&s);
-  std::sort(unused.begin(), unused.end(), [](const Symbol* a, const Symbol* b) {
-    return a->row != b->row ? a->row < b->row : a->col < b->col;
-  });
-  for (const Symbol* s : unused) hint(s->row, s->col, "Variable '" + s->name + "' is declared but never used");
-  if (r->result != nullptr && !r->resultAssigned)
-    warning(d.row, d.col, "Return value of function '" + r->name + "' might be undefined");
-  locals = nullptr;
-  routine = nullptr;
 }
 
 // program = ["program" name ";"] {declaration} compound "."
@@ -756,9 +638,7 @@ void Checker::Impl::checkProgram(ProgramSyntax& syntax) {
       case Decl::Routine: routineHeading(*decl.routine, bodies); break;
     }
   }
-  for (auto& [key, s] : globals)
-    if (s.kind == Symbol::RoutineName && s.row != 0 && !s.routine->hasBody && !s.routine->isNative)
-      error(s.row, s.col, "Unsatisfied forward declaration: '" + s.routine->name + "'");
+  unsatisfiedForwards(globals);
   for (auto& b : bodies) routineBody(*b.decl, b.routine);
   statement(main.body);
   p.mainBlock = std::move(main.body);

@@ -90,6 +90,7 @@ void Checker::Impl::declareBasics() {
       {"setlength", Builtin::SetLength}, {"inc", Builtin::Inc}, {"dec", Builtin::Dec},
       {"exit", Builtin::Exit}, {"break", Builtin::Break}, {"continue", Builtin::Continue},
       {"upcase", Builtin::UpCase}, {"include", Builtin::Include}, {"exclude", Builtin::Exclude},
+      {"assert", Builtin::Assert},
   };
   for (const auto& [name, b] : builtins) {
     Symbol s;
@@ -142,14 +143,15 @@ ClassInfo* Checker::Impl::declareClass(std::string_view name, std::string_view p
   return c;
 }
 
-// type name -> type, in the local scope first
+// type name -> type, from the innermost routine's scope out to the globals
 const Type* Checker::Impl::typeByName(std::string_view text, int row, int col) {
-  auto it = globals.find(lowerName(text));
+  std::string lower = lowerName(text);
+  for (const RoutineScope* sc = routineScope; sc != nullptr; sc = sc->outer) {
+    auto it = sc->names.find(lower);
+    if (it != sc->names.end() && it->second.kind == Symbol::TypeName) return it->second.type;
+  }
+  auto it = globals.find(lower);
   if (it == globals.end() || it->second.kind != Symbol::TypeName) {
-    if (locals != nullptr) {
-      auto lt = locals->find(lowerName(text));
-      if (lt != locals->end() && lt->second.kind == Symbol::TypeName) return lt->second.type;
-    }
     error(row, col, unknownName(std::string(text), "type"));
     return nullptr;
   }
@@ -168,6 +170,8 @@ void Checker::Impl::declareProperty(std::string_view className, std::string_view
   if (!typeSpec) return error(se.row, se.col, se.text);
   const Type* t = resolveType(*typeSpec);
   if (t == nullptr) return;
+  if (t->kind == TypeKind::Procedural)
+    return error(1, 1, "Property '" + std::string(name) + "': procedural types are not passed to or from natives");
   p.properties.emplace_back();
   Property* prop = &p.properties.back();
   prop->name = std::string(name);
@@ -197,7 +201,7 @@ Routine* Checker::Impl::routineFromText(std::string_view declaration, ClassInfo*
     return nullptr;
   }
   Routine* r = buildRoutine(*decl, owner);
-  if (r == nullptr) return nullptr;
+  if (r == nullptr || refuseRoutineTypes(*r)) return nullptr;
   r->isNative = true;
   return r;
 }
@@ -243,7 +247,7 @@ void Checker::Impl::declarePropertyText(std::string_view className, std::string_
   auto decl = parsePropertyText(tokens, isDefault, se);
   if (!decl) return error(se.row, se.col, se.text);
   Routine* shape = buildRoutine(*decl, nullptr);  // the index parameters and the type
-  if (shape == nullptr) return;
+  if (shape == nullptr || refuseRoutineTypes(*shape)) return;
   p.properties.emplace_back();
   Property* prop = &p.properties.back();
   prop->name = decl->name;
@@ -341,7 +345,7 @@ bool Checker::Impl::constantInt(ExprPtr& e, std::int64_t& out) {
   return true;
 }
 
-// type = name | subrange | enumeration | set | array | record
+// type = name | subrange | enumeration | set | array | record | routine type
 const Type* Checker::Impl::resolveType(TypeSpec& typeSpec) {
   switch (typeSpec.form) {
     case TypeSpec::Named: return typeByName(typeSpec.name, typeSpec.row, typeSpec.col);
@@ -350,6 +354,7 @@ const Type* Checker::Impl::resolveType(TypeSpec& typeSpec) {
     case TypeSpec::Set: return setOfType(typeSpec);
     case TypeSpec::Record: return recordType(typeSpec);
     case TypeSpec::Array: return arrayType(typeSpec);
+    case TypeSpec::Routine: return routineType(typeSpec);
   }
   return nullptr;
 }
@@ -603,6 +608,9 @@ ExprPtr Checker::Impl::constantNode(const Value& v, const Type* t, int row, int 
   } else if (t->kind == TypeKind::String) {
     e->op = Op::ConstString;
     e->text = std::string(v.text());
+  } else if (t->kind == TypeKind::Procedural && v.kind() == Value::Kind::Ordinal && v.rawInt() != 0) {
+    e->op = Op::RoutineRef;  // a typed constant holding a routine
+    e->routine = reinterpret_cast<Routine*>(static_cast<std::intptr_t>(v.rawInt()));
   } else {
     e->op = Op::ConstNil;
   }

@@ -18,13 +18,15 @@ Value Interpreter::Impl::newArray(const Type* type) {
   std::size_t bytes = sizeof(Value);
   for (const Type* t = type; t->kind == TypeKind::Array; t = t->element) bytes *= static_cast<std::size_t>(t->count());
   if (liveHeapBytes() + bytes > limits.maxHeapBytes)
-    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
+          FaultClass::OutOfMemory);
   return defaultValue(type);
 }
 
-void Interpreter::Impl::fault(const Expr* e, std::string message) {
+void Interpreter::Impl::fault(const Expr* e, std::string message, FaultClass cls) {
   ScriptError err;
   err.message = std::move(message);
+  err.cls = prog.faultClass(cls);
   if (e != nullptr) {
     err.row = e->row;
     err.col = e->col;
@@ -37,7 +39,8 @@ void Interpreter::Impl::slowStep() {
   nextCheck = steps + 1024 < maxSteps ? steps + 1024 : maxSteps + 1;
   if (stop.load(std::memory_order_relaxed)) throw ScriptAbort{"Script stopped"};
   if (liveHeapBytes() > limits.maxHeapBytes)
-    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
+    fault(nullptr, "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
+          FaultClass::OutOfMemory);
 }
 
 void Interpreter::Impl::run() {
@@ -53,12 +56,16 @@ Interpreter::~Interpreter() { delete impl_; }
 
 void Interpreter::run() { impl_->run(); }
 
-Value Interpreter::makeException(const Program& program, std::string message) {
-  Value v = Value::object(std::make_shared<ExceptionObject>(ExceptionObject{std::move(message)}));
-  Value::ObjectRep* rep = v.objectRep();
-  rep->cls = program.cException;
-  rep->origin = &kEngineOrigin;
+Value engineObject(std::shared_ptr<EngineObject> object) {
+  Value v = Value::object(std::shared_ptr<void>(std::move(object)));
+  if (Value::ObjectRep* rep = v.objectRep()) rep->origin = &kEngineOrigin;
   return v;
+}
+
+EngineObject* engineObjectOf(const Value& v) noexcept {
+  const Value::ObjectRep* rep = v.objectRep();
+  if (rep == nullptr || rep->origin != &kEngineOrigin) return nullptr;
+  return static_cast<EngineObject*>(rep->pointer.get());
 }
 
 // Constant folding through the same evaluation code as the runtime.
@@ -66,7 +73,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
   struct Walk {
     static bool constant(const Expr* x) {
       switch (x->op) {
-        case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: return true;
+        case Op::ConstInt: case Op::ConstReal: case Op::ConstString: case Op::ConstNil: case Op::RoutineRef: return true;
         case Op::Builtin:
           if (x->builtin != Builtin::Ord && x->builtin != Builtin::OrdinalCast && x->builtin != Builtin::Abs && x->builtin != Builtin::Sqr &&
               x->builtin != Builtin::Min && x->builtin != Builtin::Max &&
@@ -75,6 +82,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
             return false;
           break;
         case Op::Local: case Op::Global: case Op::RefParam: case Op::Element: case Op::StrChar:
+        case Op::Outer: case Op::OuterRef: case Op::CallIndirect:
         case Op::CallScript: case Op::CallNative: case Op::CallMethod: case Op::CallConstructor:
         case Op::ReadProperty: case Op::AsClass: case Op::IsClass:
           return false;
@@ -106,6 +114,7 @@ bool evaluateConstant(const Expr& e, Value& out, std::string& error) {
         return true;
       }
       case TypeKind::Nil: out = Value(); return true;
+      case TypeKind::Procedural: out = in.eval(&e); return true;
       default: return false;
     }
   } catch (const ScriptError& err) {

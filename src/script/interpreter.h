@@ -3,6 +3,7 @@
 // doubles without boxing), frames of value slots, natives through their bound callables.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "script/ast.h"
@@ -16,12 +17,18 @@ struct ScriptAbort {
   std::string message;
 };
 
-// An exception object the engine makes (Exception.Create, a caught runtime fault).
-struct ExceptionObject {
-  std::string message;
-};
 // The origin stamp of objects the engine itself made.
 extern const char kEngineOrigin;
+
+// The objects the engine itself makes (TComponent.Create, the exception classes) share this
+// base, so that a member can tell which kind of object it was handed.
+struct EngineObject {
+  virtual ~EngineObject() = default;
+};
+// A value around an engine object, stamped with the engine's origin.
+Value engineObject(std::shared_ptr<EngineObject> object);
+// The engine object a value holds, or null (nil, or a host's object).
+EngineObject* engineObjectOf(const Value& v) noexcept;
 
 class Interpreter {
  public:
@@ -30,9 +37,6 @@ class Interpreter {
 
   // Runs the main block; throws ScriptError (uncaught fault) or ScriptAbort.
   void run();
-
-  // Exceptions raised by natives of the standard classes use this to make objects.
-  static Value makeException(const Program& program, std::string message);
 
   struct Impl;  // also folds constants for the checker
 

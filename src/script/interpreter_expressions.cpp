@@ -1,5 +1,6 @@
 // Expressions at run time: variables, fields and elements, integer, double and other
 // values, sets and arrays, the built-in functions.
+#include "script/exception_classes.h"
 #include "script/interpreter_impl.h"
 
 #include <cmath>
@@ -21,7 +22,7 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
   switch (e->op) {
     case Op::Local: return &locals[e->slot];
     case Op::Global: return &globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return refs[e->slot];
+    case Op::RefParam: return writeRef(refs[e->slot], e);
     case Op::Element: {
       std::int64_t i = operand(e->kid(1));
       const Expr* b = e->kid(0);
@@ -32,8 +33,15 @@ Value* Interpreter::Impl::slotRef(const Expr* e) {
       Value::ArrayRep* a = e->shared ? base->arrayRep() : &base->mutableArray();
       return &a->items[elementIndex(e, a, i)];
     }
-    default: fault(e, "Variable required");
+    default: return outerSlotRef(e);
   }
+}
+
+// The variables of enclosing routines, apart so that the common cases above stay lean.
+Value* Interpreter::Impl::outerSlotRef(const Expr* e) {
+  if (e->op == Op::Outer) return &scopeAt(e)->locals[e->slot];
+  if (e->op == Op::OuterRef) return writeRef(scopeAt(e)->refs[e->slot], e);
+  fault(e, "Variable required");
 }
 
 // A record field or array element for reading, in place: nothing is copied when the
@@ -45,20 +53,30 @@ const Value& Interpreter::Impl::element(const Expr* e, Value& keep) {
   switch (b->op) {
     case Op::Local: base = &locals[b->slot]; break;
     case Op::Global: base = &globals[static_cast<std::size_t>(b->slot)]; break;
-    case Op::RefParam: base = refs[b->slot]; break;
+    case Op::RefParam: base = readRef(refs[b->slot], b); break;
     case Op::Element: base = &element(b, keep); break;
-    default:
-      keep = eval(b);
-      base = &keep;
+    default: base = &elementBase(b, keep);
   }
   const Value::ArrayRep* a = base->arrayRep();
   return a->items[elementIndex(e, a, i)];
 }
 
+// The array or record of an element that is not in a variable of this frame: one of an
+// enclosing routine, or a value (held in `keep`).
+const Value& Interpreter::Impl::elementBase(const Expr* b, Value& keep) {
+  if (b->op == Op::Outer) return scopeAt(b)->locals[b->slot];
+  if (b->op == Op::OuterRef) return *readRef(scopeAt(b)->refs[b->slot], b);
+  keep = eval(b);
+  return keep;
+}
+
 void Interpreter::Impl::indexFault(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
-  if (a == nullptr || a->items.empty()) fault(e, "Range check error: index " + std::to_string(i) + " of an empty array");
-  fault(e, "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
-               std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1));
+  if (a == nullptr || a->items.empty())
+    fault(e, "Range check error: index " + std::to_string(i) + " of an empty array", FaultClass::RangeError);
+  fault(e,
+        "Range check error: index " + std::to_string(i) + " is outside " + std::to_string(a->low) + ".." +
+            std::to_string(a->low + static_cast<std::int64_t>(a->items.size()) - 1),
+        FaultClass::RangeError);
 }
 
 std::int64_t Interpreter::Impl::elementInt(const Expr* e) {
@@ -71,8 +89,10 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
     case Op::ConstInt: return e->intValue;
     case Op::Local: return locals[e->slot].rawInt();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawInt();
-    case Op::RefParam: return refs[e->slot]->rawInt();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawInt();
     case Op::Element: return elementInt(e);
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawInt();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawInt();
     case Op::AddI:
     case Op::SubI: return arith(e);
     case Op::MulI: {
@@ -118,7 +138,7 @@ std::int64_t Interpreter::Impl::evalInt(const Expr* e) {
 }
 
 std::int64_t Interpreter::Impl::callInt(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawInt(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawInt(); });
 }
 
 // The less frequent integer operations, apart so that the hot ones stay lean.
@@ -128,10 +148,16 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
     case Op::ModI: {
       std::int64_t a = operand(e->kid(0));
       std::int64_t b = operand(e->kid(1));
-      if (b == 0) fault(e, "Division by zero");
+      if (b == 0) fault(e, "Division by zero", FaultClass::DivByZero);
       std::int64_t v;
-      if (b == -1) v = e->op == Op::DivI ? wrappingSub(0, a) : 0;
-      else v = e->op == Op::DivI ? a / b : a % b;
+      if (b == -1) {
+        // The one quotient that does not fit, which the processor's division traps as Object
+        // Pascal's runtime reports it.
+        if (a == INT64_MIN || (e->wrapTo32 && a == INT32_MIN)) fault(e, "Integer overflow", FaultClass::IntOverflow);
+        v = e->op == Op::DivI ? wrappingSub(0, a) : 0;
+      } else {
+        v = e->op == Op::DivI ? a / b : a % b;
+      }
       return sized(e, v);
     }
     case Op::ShlI:
@@ -198,7 +224,8 @@ std::int64_t Interpreter::Impl::evalIntRare(const Expr* e) {
       std::int64_t i = operand(e->kid(1));
       std::string_view t = s.text();
       if (i < 1 || i > static_cast<std::int64_t>(t.size()))
-        fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()));
+        fault(e, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(t.size()),
+              FaultClass::RangeError);
       return static_cast<unsigned char>(t[static_cast<std::size_t>(i - 1)]);
     }
     case Op::Builtin: return builtinInt(e);
@@ -219,7 +246,7 @@ Value Interpreter::Impl::makeSet(const Expr* e) {
     std::int64_t high = e->kids[i + 1] ? evalInt(e->kid(i + 1)) : low;
     if (low < 0 || high > 255) {
       std::int64_t bad = low < 0 ? low : high;
-      fault(e, "Range check error: " + std::to_string(bad) + " is outside the set range 0..255");
+      fault(e, "Range check error: " + std::to_string(bad) + " is outside the set range 0..255", FaultClass::RangeError);
     }
     for (std::int64_t v = low; v <= high; ++v) bits[static_cast<std::size_t>(v >> 3)] |= static_cast<char>(1 << (v & 7));
   }
@@ -270,28 +297,41 @@ double Interpreter::Impl::evalReal(const Expr* e) {
     case Op::ConstReal: return e->realValue;
     case Op::Local: return locals[e->slot].rawDouble();
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)].rawDouble();
-    case Op::RefParam: return refs[e->slot]->rawDouble();
+    case Op::RefParam: return readRef(refs[e->slot], e)->rawDouble();
     case Op::Element: {
       Value keep;
       return element(e, keep).rawDouble();
     }
+    case Op::Outer: return scopeAt(e)->locals[e->slot].rawDouble();
+    case Op::OuterRef: return readRef(scopeAt(e)->refs[e->slot], e)->rawDouble();
     case Op::IntToReal: return static_cast<double>(operand(e->kid(0)));
-    case Op::AddR: { double a = operandReal(e->kid(0)); return a + operandReal(e->kid(1)); }
-    case Op::SubR: { double a = operandReal(e->kid(0)); return a - operandReal(e->kid(1)); }
-    case Op::MulR: { double a = operandReal(e->kid(0)); return a * operandReal(e->kid(1)); }
+    case Op::AddR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a + b);
+    }
+    case Op::SubR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a - b);
+    }
+    case Op::MulR: {
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      return finite(e, a, b, a * b);
+    }
     case Op::DivR: {
-      double a = operandReal(e->kid(0));
-      double b = operandReal(e->kid(1));
-      if (b == 0.0) fault(e, "Division by zero");
-      return a / b;
+      const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
+      if (b == 0.0 && std::isfinite(a)) {
+        if (a == 0.0) fault(e, "Invalid floating point operation", FaultClass::InvalidOp);
+        fault(e, "Division by zero", FaultClass::ZeroDivide);
+      }
+      return finite(e, a, b, a / b);
     }
     case Op::NegR: return -operandReal(e->kid(0));
     case Op::CallScript: return callReal(e);
     case Op::Builtin:
       if (e->builtin == Builtin::Abs) return std::fabs(operandReal(e->kid(0)));
       if (e->builtin == Builtin::Sqr) {
-        double v = operandReal(e->kid(0));
-        return v * v;
+        const double v = operandReal(e->kid(0));
+        return finite(e, v, v, v * v);
       }
       if (e->builtin == Builtin::Min || e->builtin == Builtin::Max) {
         const double a = operandReal(e->kid(0)), b = operandReal(e->kid(1));
@@ -303,17 +343,27 @@ double Interpreter::Impl::evalReal(const Expr* e) {
   }
 }
 
+double Interpreter::Impl::floatFault(const Expr* e, double a, double b, double result) {
+  if (std::isnan(result) && !std::isnan(a) && !std::isnan(b))
+    fault(e, "Invalid floating point operation", FaultClass::InvalidOp);
+  if (std::isinf(result) && std::isfinite(a) && std::isfinite(b)) fault(e, "Floating point overflow", FaultClass::Overflow);
+  return result;
+}
+
 double Interpreter::Impl::callReal(const Expr* e) {
-  return invoke(e, [](Value& v) { return v.rawDouble(); });
+  return invoke(e->routine, e, [](Value& v) { return v.rawDouble(); });
 }
 
 Value Interpreter::Impl::eval(const Expr* e) {
   switch (e->op) {
     case Op::ConstString: return Value(e->text);
     case Op::ConstNil: return Value();
+    case Op::RoutineRef: return Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(e->routine)));
     case Op::Local: return locals[e->slot];
     case Op::Global: return globals[static_cast<std::size_t>(e->slot)];
-    case Op::RefParam: return *refs[e->slot];
+    case Op::RefParam: return *readRef(refs[e->slot], e);
+    case Op::Outer: return scopeAt(e)->locals[e->slot];
+    case Op::OuterRef: return *readRef(scopeAt(e)->refs[e->slot], e);
     case Op::Element: {
       Value keep;
       return element(e, keep);
@@ -321,7 +371,8 @@ Value Interpreter::Impl::eval(const Expr* e) {
     case Op::CallScript: return callScript(e);
     case Op::CallNative:
     case Op::CallMethod:
-    case Op::CallConstructor: return callNative(e);
+    case Op::CallConstructor: return callNative(e->routine, e);
+    case Op::CallIndirect: return callIndirect(e);
     case Op::ReadProperty: return readProperty(e);
     case Op::Concat: {
       Value a = eval(e->kid(0));
@@ -346,8 +397,10 @@ Value Interpreter::Impl::eval(const Expr* e) {
       const Value::ObjectRep* rep = a.objectRep();
       if (rep == nullptr || !rep->pointer) return a;
       if (rep->cls == nullptr || !rep->cls->derivesFrom(e->cls))
-        fault(e, "Invalid class typecast: '" + (rep->cls ? rep->cls->name : std::string("?")) + "' is not '" +
-                     e->cls->name + "'");
+        fault(e,
+              "Invalid class typecast: '" + (rep->cls ? rep->cls->name : std::string("?")) + "' is not '" +
+                  e->cls->name + "'",
+              FaultClass::InvalidCast);
       return a;
     }
     case Op::Builtin: return builtinValue(e);
@@ -418,7 +471,7 @@ std::int64_t Interpreter::Impl::builtinInt(const Expr* e) {
 
 Value Interpreter::Impl::builtinValue(const Expr* e) {
   switch (e->builtin) {
-    case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : handling.back()->message);
+    case Builtin::ExceptionMessage: return Value(handling.empty() ? std::string() : currentMessage(*handling.back()));
     case Builtin::Copy: return copyArray(e);
     case Builtin::UpCase: {
       if (e->type->kind == TypeKind::Char) return Value(builtinInt(e));

@@ -2,10 +2,14 @@
 // The interpreter's state and the small helpers its hot paths inline, shared by its parts.
 // A statement runs from exec() (interpreter_statements.cpp), which evaluates expressions
 // with evalInt, evalReal and eval (interpreter_expressions.cpp) and calls script routines,
-// natives and properties (interpreter_calls.cpp); interpreter.cpp starts a run and folds
-// constants for the checker.
+// natives and properties (interpreter_calls.cpp), handing var parameters references
+// (interpreter_references.cpp); try, raise and Assert run in interpreter_exceptions.cpp;
+// interpreter.cpp starts a run and folds constants for the
+// checker.
 #include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <random>
@@ -24,6 +28,33 @@ enum class Flow { Normal, Break, Continue, Exit };
 
 // Routines with up to this many var parameters keep their references on the native stack.
 constexpr int kSmallRefs = 6;
+
+// Where a var parameter's reference leads when it is not a whole variable: from a variable
+// (root) or from an element of a dynamic array (anchor, kept alive and pinned here), down
+// through the item numbers of record fields and static array elements. The path is followed
+// again at each use, so that a record or static array copied on write is written in the
+// variable that was passed, and a dynamic array resized meanwhile leaves nothing dangling:
+// the reference keeps to the array it was taken from. Indexes are numbers fixed at the call.
+struct RefPath {
+  Value* root = nullptr;
+  Value anchor;
+  std::vector<std::size_t> steps;  // with an anchor, steps[0] is the element of it
+};
+
+// A var parameter: the variable itself (at), or a path to a field or element. Trivial, so
+// that a frame's references cost nothing until they are filled.
+struct Ref {
+  Value* at;
+  const RefPath* path;
+};
+
+// The frame of a routine as its nested routines reach it: its slots and references, and the
+// frame of the routine it is itself nested in (its static link).
+struct Scope {
+  Value* locals;
+  Ref* refs;
+  const Scope* up;
+};
 
 inline std::int64_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
@@ -47,7 +78,10 @@ struct Interpreter::Impl {
 
   std::vector<Value> globals;
   Value* locals = nullptr;
-  Value** refs = nullptr;
+  Ref* refs = nullptr;
+  // The paths of the references of the calls under way, innermost last; entries are reused.
+  std::deque<RefPath> paths;
+  std::size_t pathTop = 0;
   std::uint64_t steps = 0;
   std::uint64_t maxSteps;
   int depth = 0;
@@ -73,7 +107,15 @@ struct Interpreter::Impl {
 
   // ---- faults ----
 
-  [[noreturn]] void fault(const Expr* e, std::string message);
+  // A fault of the runtime at `e` (null: no position), of the class Object Pascal gives it.
+  [[noreturn]] void fault(const Expr* e, std::string message, FaultClass cls = FaultClass::Generic);
+  // A float result that is not finite: EOverflow or EInvalidOp when the operands were
+  // finite numbers (as the floating-point unit reports them), else the result as it is.
+  __attribute__((noinline)) double floatFault(const Expr* e, double a, double b, double result);
+  double finite(const Expr* e, double a, double b, double result) {
+    if (!std::isfinite(result)) [[unlikely]] return floatFault(e, a, b, result);
+    return result;
+  }
 
   // One statement or loop turn. The common case is one compare; every 1024 steps (and at
   // the budget's end) the slow path checks the budget, a stop request and memory.
@@ -86,13 +128,44 @@ struct Interpreter::Impl {
 
   void checkLength(const Expr* e, std::size_t length) {
     if (length > limits.maxStringLength)
-      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)");
+      fault(e, "String too long (more than " + std::to_string(limits.maxStringLength) + " bytes)", FaultClass::OutOfMemory);
   }
 
   // ---- variables ----
 
+  // The frame of the routine e->hops levels around the running one, which keeps its own
+  // Scope in its slot e->link.
+  const Scope* scopeAt(const Expr* e) const {
+    const Scope* s = reinterpret_cast<const Scope*>(static_cast<std::intptr_t>(locals[e->link].rawInt()));
+    for (int hops = e->hops; hops > 0; --hops) s = s->up;
+    return s;
+  }
+
+  // ---- references (interpreter_references.cpp) ----
+
+  Ref reference(const Expr* e) {
+    switch (e->op) {
+      case Op::Local: return {&locals[e->slot], nullptr};
+      case Op::Global: return {&globals[static_cast<std::size_t>(e->slot)], nullptr};
+      case Op::RefParam: return refs[e->slot];
+      case Op::Outer: return {&scopeAt(e)->locals[e->slot], nullptr};
+      case Op::OuterRef: return scopeAt(e)->refs[e->slot];
+      default: return elementReference(e);
+    }
+  }
+  __attribute__((noinline)) Ref elementReference(const Expr* e);
+  // The value a reference leads to, for a use at `at` (which a fault names).
+  Value* readRef(const Ref& r, const Expr* at) { return r.path == nullptr ? r.at : followPath(*r.path, false, at); }
+  Value* writeRef(const Ref& r, const Expr* at) { return r.path == nullptr ? r.at : followPath(*r.path, true, at); }
+  Value* followPath(const RefPath& path, bool forWrite, const Expr* at);
+  void anchor(RefPath& path, const Value& array);
+  RefPath& newPath();
+  void dropPaths(std::size_t top);
+
   Value* slotRef(const Expr* e);
+  __attribute__((noinline)) Value* outerSlotRef(const Expr* e);
   const Value& element(const Expr* e, Value& keep);
+  __attribute__((noinline)) const Value& elementBase(const Expr* b, Value& keep);
 
   std::size_t elementIndex(const Expr* e, const Value::ArrayRep* a, std::int64_t i) {
     if (a != nullptr) {
@@ -169,7 +242,7 @@ struct Interpreter::Impl {
   Value* varRef(const Expr* e) {
     if (e->op == Op::Local) return &locals[e->slot];
     if (e->op == Op::Global) return &globals[static_cast<std::size_t>(e->slot)];
-    if (e->op == Op::RefParam) return refs[e->slot];
+    if (e->op == Op::RefParam) return writeRef(refs[e->slot], e);
     return slotRef(e);
   }
 
@@ -207,12 +280,14 @@ struct Interpreter::Impl {
     Value* slots;
     std::size_t count;
     std::size_t savedChunk, savedTop;
+    std::size_t savedPathTop;      // the paths of this call's references are above it
     std::unique_ptr<Value[]> own;  // a frame larger than a chunk
     Value* savedLocals;
-    Value** savedRefs;
+    Ref* savedRefs;
     bool entered = false;
 
-    Frame(Impl& i, std::size_t n) : in(i), count(n), savedChunk(i.chunk), savedTop(i.top) {
+    Frame(Impl& i, std::size_t n)
+        : in(i), count(n), savedChunk(i.chunk), savedTop(i.top), savedPathTop(i.pathTop) {
       if (in.top + n <= kChunk && !in.chunks.empty()) {
         slots = in.chunks[in.chunk].get() + in.top;
         in.top += n;
@@ -222,7 +297,7 @@ struct Interpreter::Impl {
       savedLocals = in.locals;
       savedRefs = in.refs;
     }
-    void enter(Value** refs) {
+    void enter(Ref* refs) {
       in.locals = slots;
       in.refs = refs;
       ++in.depth;
@@ -237,21 +312,21 @@ struct Interpreter::Impl {
       for (std::size_t k = 0; k < count; ++k) slots[k].reset();
       in.chunk = savedChunk;
       in.top = savedTop;
+      if (in.pathTop != savedPathTop) in.dropPaths(savedPathTop);
     }
   };
 
-  // Calls a script routine and hands its result slot to `take` before the frame goes.
+  // Calls script routine r with the arguments of call e and hands its result slot to `take`
+  // before the frame goes.
   template <class Take>
-  std::invoke_result_t<Take, Value&> invoke(const Expr* e, Take&& take) {
-    Routine* r = e->routine;
-    if (depth >= limits.maxCallDepth)
-      fault(e, "Stack overflow: more than " + std::to_string(limits.maxCallDepth) + " nested calls");
+  std::invoke_result_t<Take, Value&> invoke(const Routine* r, const Expr* e, Take&& take) {
+    if (depth >= limits.maxCallDepth) depthFault(e);
     Frame frame(*this, static_cast<std::size_t>(r->frameSize));
-    Value* smallRefs[kSmallRefs];
-    std::unique_ptr<Value*[]> bigRefs;
-    Value** frameRefs = smallRefs;
+    Ref smallRefs[kSmallRefs];
+    std::unique_ptr<Ref[]> bigRefs;
+    Ref* frameRefs = smallRefs;
     if (r->refCount > kSmallRefs) {
-      bigRefs.reset(new Value*[static_cast<std::size_t>(r->refCount)]);
+      bigRefs.reset(new Ref[static_cast<std::size_t>(r->refCount)]);
       frameRefs = bigRefs.get();
     }
     // Arguments are evaluated in the caller's frame.
@@ -260,19 +335,25 @@ struct Interpreter::Impl {
       const Param& prm = r->params[i];
       const Expr* a = e->kid(i);
       Value* slot = &frame.slots[r->paramSlot[i]];
-      if (prm.mode == ParamMode::Var) frameRefs[r->paramSlot[i]] = slotRef(a);
+      if (prm.mode == ParamMode::Var) frameRefs[r->paramSlot[i]] = reference(a);
       else if (prm.type->kind == TypeKind::Ordinal) slot->setInt(prm.type->wrap(arith(a)));
       else store(slot, prm.type, a);
     }
-    if (!r->slotTypes.empty())
-      for (const auto& [slot, type] : r->slotTypes) frame.slots[slot] = newArray(type);
+    Scope own;
+    if (r->setsUpFrame) setUpFrame(r, e, frame.slots, frameRefs, own);
     frame.enter(frameRefs);
     exec(r->body.get());
     return take(frame.slots[0]);
   }
 
+  [[noreturn]] __attribute__((noinline)) void depthFault(const Expr* e);
+  __attribute__((noinline)) void setUpFrame(const Routine* r, const Expr* e, Value* slots, Ref* refs, Scope& own);
+
   Value callScript(const Expr* e);
-  Value callNative(const Expr* e);
+  __attribute__((noinline)) void callProcedure(const Expr* e);  // apart, so that exec stays lean
+  Value callNative(const Routine* r, const Expr* e);
+  const Routine* indirectTarget(const Expr* e);
+  Value callIndirect(const Expr* e);
   Value callNative(const NativeFn& native, NativeCall& call, const Expr* at, const char* what);
   Value readProperty(const Expr* e);
   void writeProperty(const Stmt* s);
@@ -292,6 +373,7 @@ struct Interpreter::Impl {
   Flow execTryExcept(const Stmt* s);
   Flow handle(const Stmt* s, ScriptError& err);
   Flow execRaise(const Stmt* s);
+  void execAssert(const Stmt* s);
 
   void run();
 };

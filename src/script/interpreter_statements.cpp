@@ -1,5 +1,5 @@
-// Statements at run time: assignments, control flow, exceptions, and the statement
-// built-ins (SetLength, Include, Inc).
+// Statements at run time: assignments, control flow and the statement built-ins
+// (SetLength, Include, Inc); try, raise and Assert are in interpreter_exceptions.cpp.
 #include "script/interpreter_impl.h"
 
 namespace kelmo::script {
@@ -16,20 +16,18 @@ void Interpreter::Impl::setLength(const Stmt* s) {
     return;
   }
   if (static_cast<std::uint64_t>(n) * sizeof(Value) + liveHeapBytes() > limits.maxHeapBytes)
-    fault(s->expr(1), "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB");
-  // A new array: the prefix kept, the rest zero, other references keep the old one.
-  std::vector<Value> items;
-  if (const Value::ArrayRep* rep = v->arrayRep())
-    items.assign(rep->items.begin(), rep->items.begin() + std::min<std::int64_t>(n, static_cast<std::int64_t>(rep->items.size())));
-  items.resize(static_cast<std::size_t>(n), defaultValue(s->type->element));
-  *v = Value::list(std::move(items));
+    fault(s->expr(1), "Out of memory: the script holds more than " + std::to_string(limits.maxHeapBytes >> 20) + " MB",
+          FaultClass::OutOfMemory);
+  // The prefix kept, the rest zero; other variables sharing the array keep the old one.
+  v->resizeList(static_cast<std::size_t>(n), defaultValue(s->type->element));
 }
 
 void Interpreter::Impl::include(const Stmt* s) {
   std::int64_t x = evalInt(s->expr(1));
   Value* v = slotRef(s->expr(0));
   std::string bits = setBits(*v);
-  if (x < 0 || x > 255) fault(s->expr(1), "Range check error: " + std::to_string(x) + " is outside the set range 0..255");
+  if (x < 0 || x > 255)
+    fault(s->expr(1), "Range check error: " + std::to_string(x) + " is outside the set range 0..255", FaultClass::RangeError);
   char bit = static_cast<char>(1 << (x & 7));
   char& byte = bits[static_cast<std::size_t>(x >> 3)];
   byte = static_cast<char>(s->step > 0 ? byte | bit : byte & ~bit);
@@ -61,7 +59,7 @@ Flow Interpreter::Impl::exec(const Stmt* s) {
     }
     case StmtKind::Call: {
       const Expr* e = s->expr(0);
-      if (e->op == Op::CallScript) invoke(e, [](Value&) { return 0; });
+      if (e->op == Op::CallScript) callProcedure(e);
       else eval(e);
       return Flow::Normal;
     }
@@ -103,7 +101,8 @@ Flow Interpreter::Impl::execRare(const Stmt* s) {
       std::int64_t i = evalInt(t->kid(1));
       Value* str = slotRef(t->kid(0));
       std::int64_t n = static_cast<std::int64_t>(str->text().size());
-      if (i < 1 || i > n) fault(t, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(n));
+      if (i < 1 || i > n)
+        fault(t, "Range check error: index " + std::to_string(i) + " is outside 1.." + std::to_string(n), FaultClass::RangeError);
       str->mutableText()[static_cast<std::size_t>(i - 1)] = static_cast<char>(c);
       return Flow::Normal;
     }
@@ -136,13 +135,15 @@ Flow Interpreter::Impl::execRare(const Stmt* s) {
         }
         Value& slot = s->withGlobal[i] ? globals[static_cast<std::size_t>(s->withSlots[i])] : locals[s->withSlots[i]];
         store(&slot, x->type, x);
-        if (x->type->kind == TypeKind::Class && slot.isNil()) fault(x, "Access to a nil object in 'with'");
+        if (x->type->kind == TypeKind::Class && slot.isNil())
+          fault(x, "Access to a nil object in 'with'", FaultClass::AccessViolation);
       }
       return exec(s->doPart.get());
     }
     case StmtKind::TryFinally: return execTryFinally(s);
     case StmtKind::TryExcept: return execTryExcept(s);
     case StmtKind::Raise: return execRaise(s);
+    case StmtKind::Assert: execAssert(s); return Flow::Normal;
     case StmtKind::Exit:
       if (!s->exprs.empty()) store(&locals[0], s->expr(0)->type, s->expr(0));
       return Flow::Exit;
@@ -188,69 +189,6 @@ Flow Interpreter::Impl::execFor(const Stmt* s) {
     }
   }
   return Flow::Normal;
-}
-
-Flow Interpreter::Impl::execTryFinally(const Stmt* s) {
-  Flow f;
-  try {
-    f = execList(s->body);
-  } catch (const ScriptError&) {
-    Flow g = execList(s->finallyPart);
-    if (g != Flow::Normal) return g;  // leaving the finally part drops the error, as Pascal does
-    throw;
-  }
-  Flow g = execList(s->finallyPart);
-  return g != Flow::Normal ? g : f;
-}
-
-Flow Interpreter::Impl::execTryExcept(const Stmt* s) {
-  try {
-    return execList(s->body);
-  } catch (ScriptError& err) {
-    return handle(s, err);
-  }
-}
-
-Flow Interpreter::Impl::handle(const Stmt* s, ScriptError& err) {
-  struct Handling {
-    Impl& in;
-    Handling(Impl& i, const ScriptError* e) : in(i) { in.handling.push_back(e); }
-    ~Handling() { in.handling.pop_back(); }
-  } active(*this, &err);
-  if (s->handlers.empty()) return execList(s->plainHandler);
-  const ClassInfo* cls = prog.cException;
-  if (const Value::ObjectRep* rep = err.object.objectRep(); rep != nullptr && rep->cls != nullptr) cls = rep->cls;
-  for (const auto& h : s->handlers) {
-    if (cls == nullptr || !cls->derivesFrom(h.cls)) continue;
-    if (h.slot >= 0) {
-      if (err.object.isNil()) err.object = makeException(prog, err.message);
-      Value& slot = h.global ? globals[static_cast<std::size_t>(h.slot)] : locals[h.slot];
-      slot = err.object;
-    }
-    return exec(h.body.get());
-  }
-  if (s->hasElse) return execList(s->elseList);
-  throw err;
-}
-
-Flow Interpreter::Impl::execRaise(const Stmt* s) {
-  if (s->exprs.empty()) {
-    if (handling.empty()) fault(nullptr, "'raise' without an exception outside an exception handler");
-    throw ScriptError(*handling.back());
-  }
-  Value obj = eval(s->expr(0));
-  if (obj.isNil()) fault(s->expr(0), "Access to a nil object: 'raise' of nil");
-  ScriptError err;
-  err.isException = true;
-  err.row = s->row;
-  err.col = s->col;
-  const Value::ObjectRep* rep = obj.objectRep();
-  if (rep != nullptr && rep->origin == &kEngineOrigin && rep->cls != nullptr && rep->cls->derivesFrom(prog.cException))
-    err.message = static_cast<const ExceptionObject*>(rep->pointer.get())->message;
-  else
-    err.message = "Exception of class " + obj.className();
-  err.object = std::move(obj);
-  throw err;
 }
 
 }  // namespace kelmo::script

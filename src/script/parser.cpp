@@ -229,12 +229,14 @@ class Parser {
   // type = ident | subrange | "(" ident {"," ident} ")" | "set" "of" type
   //      | "array" ["[" index {"," index} "]"] "of" (type | "const")
   //      | "record" {ident {"," ident} ":" type ";"} "end"
+  //      | routine type
   // index = subrange | ident;  subrange = constant ".." constant
   std::unique_ptr<TypeSpec> typeSpec() {
     Nest nest(*this);
     auto t = std::make_unique<TypeSpec>();
     t->row = cur().row;
     t->col = cur().col;
+    if (at(Tok::Procedure) || at(Tok::Function)) return routineType(std::move(t));
     if (at(Tok::Identifier) && sameName(cur().text, "packed") &&
         (next().kind == Tok::Array || next().kind == Tok::Record))
       take();
@@ -295,6 +297,9 @@ class Parser {
       expect(Tok::RParen);
       return t;
     }
+    if (at(Tok::Identifier) && sameName(cur().text, "class"))
+      fail("Scripts cannot declare classes: use the classes the system declares, such as Exception and its "
+           "descendants");
     if (at(Tok::Identifier) && next().kind != Tok::DotDot && next().kind != Tok::LParen &&
         next().kind != Tok::Plus && next().kind != Tok::Minus && next().kind != Tok::Star) {
       t->name = take().text;
@@ -307,6 +312,37 @@ class Parser {
     ExprPtr low = simpleExpression();
     expect(Tok::DotDot);
     t->bounds.emplace_back(std::move(low), simpleExpression());
+    return t;
+  }
+
+  // routine type = "procedure" [params] ["of" "object"] | "function" [params] ":" type ["of" "object"]
+  // params = "(" [param group {";" param group}] ")"
+  std::unique_ptr<TypeSpec> routineType(std::unique_ptr<TypeSpec> t) {
+    t->form = TypeSpec::Routine;
+    auto r = std::make_unique<RoutineDecl>();
+    r->row = t->row;
+    r->col = t->col;
+    r->kind = take().kind == Tok::Function ? RoutineKind::Function : RoutineKind::Procedure;
+    if (accept(Tok::LParen)) {
+      if (!at(Tok::RParen)) {
+        do r->params.push_back(paramGroup());
+        while (accept(Tok::Semicolon));
+      }
+      expect(Tok::RParen);
+    }
+    if (r->kind == RoutineKind::Function) {
+      expect(Tok::Colon);
+      r->result = typeSpec();
+    } else if (at(Tok::Colon)) {
+      fail("A procedure type has no result type");
+    }
+    if (accept(Tok::Of)) {
+      if (!at(Tok::Identifier) || !sameName(cur().text, "object"))
+        fail("'object' expected but " + describe(cur()) + " found");
+      take();
+      t->ofObject = true;
+    }
+    t->signature = std::move(r);
     return t;
   }
 
@@ -698,15 +734,16 @@ class Parser {
     return left;
   }
 
-  // factor = "not" factor | "-" factor | "+" factor | "(" expr ")" | number | string
-  //        | "nil" | "[" [element {"," element}] "]" | designator
+  // factor = "not" factor | "-" factor | "+" factor | "@" factor | "(" expr ")" | number
+  //        | string | "nil" | "[" [element {"," element}] "]" | designator
   ExprPtr factor() {
     Nest nest(*this);
     const Token& t = cur();
     switch (t.kind) {
       case Tok::Not:
       case Tok::Minus:
-      case Tok::Plus: {
+      case Tok::Plus:
+      case Tok::At: {
         take();
         auto e = exprNode(Op::Unary, t);
         e->syntaxOp = static_cast<int>(t.kind);

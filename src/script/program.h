@@ -1,6 +1,8 @@
 #pragma once
 // What the compiler knows and the runtime uses: types, classes with their properties and
 // methods, routines (script, native or built in) and the compiled program that owns them.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -22,8 +24,11 @@ bool sameName(std::string_view a, std::string_view b);
 
 // Ordinal kinds: Ordinal (integers), Boolean, Char, Enum; subranges keep their base's kind.
 // Set values are 32-byte strings, one bit per ordinal 0..255. Records are arrays of their
-// fields (index = field number), copied on write like static arrays.
-enum class TypeKind { Ordinal, Boolean, Char, Enum, Real, String, Class, Array, Set, Record, Nil, Void, ConstItem };
+// fields (index = field number), copied on write like static arrays. A procedural value is
+// an ordinal holding the address of its Routine, nil holding 0.
+enum class TypeKind {
+  Ordinal, Boolean, Char, Enum, Real, String, Class, Array, Set, Record, Procedural, Nil, Void, ConstItem
+};
 
 struct Field {
   std::string name;
@@ -46,6 +51,7 @@ struct Type {
   const Type* base = nullptr;      // Enum and its subranges: the enumeration (its names)
   std::vector<std::string> names;  // Enum: the values' names in order
   std::vector<Field> fields;       // Record
+  const struct Routine* signature = nullptr;  // Procedural: parameters and result, never called
 
   bool isOrdinal() const {
     return kind == TypeKind::Ordinal || kind == TypeKind::Boolean || kind == TypeKind::Char || kind == TypeKind::Enum;
@@ -90,6 +96,14 @@ struct Routine {
   // Script routines.
   std::unique_ptr<Stmt> body;
   bool hasBody = false;
+  // Nesting: 0 for a routine of the script's top level, 1 for one declared inside it, ...
+  // A routine that has nested routines, or is one, keeps its frame reachable for them
+  // (interpreter: Scope).
+  int level = 0;
+  bool needsScope = false;
+  int scopeSlot = -1;             // needsScope: the frame slot that holds the address of its Scope
+  bool setsUpFrame = false;       // slotTypes or needsScope: a call prepares the frame further
+  const Type* valueType = nullptr;  // its procedural type, once it is used as a value
   int frameSize = 0;              // value slots: Result, value parameters, locals, temporaries
   int refCount = 0;               // var parameters
   std::vector<int> paramSlot;     // per parameter: value slot, or ref index for var
@@ -123,6 +137,25 @@ struct ClassInfo {
   Routine* findMethod(const std::string& lower) const;
 };
 
+// The faults the runtime raises itself, each with the class Object Pascal's runtime gives
+// it (exception_classes.cpp declares the tree).
+enum class FaultClass : std::uint8_t {
+  Generic,          // Exception: engine faults without a class of their own
+  DivByZero,        // EDivByZero: integer div or mod by zero
+  IntOverflow,      // EIntOverflow: the one integer division that overflows (Low div -1)
+  RangeError,       // ERangeError: an index outside an array or string, a set element outside 0..255
+  ZeroDivide,       // EZeroDivide: a float divided by zero
+  InvalidOp,        // EInvalidOp: 0 / 0, Infinity - Infinity, and the like
+  Overflow,         // EOverflow: a float result too large for a double
+  AccessViolation,  // EAccessViolation: a nil object used
+  InvalidCast,      // EInvalidCast: "as" with the wrong class
+  StackOverflow,    // EStackOverflow: too many nested calls
+  OutOfMemory,      // EOutOfMemory: the memory budget or a string's length exceeded
+  AssertionFailed,  // EAssertionFailed: Assert
+  Abort,            // EAbort: Abort, the silent exception
+};
+constexpr std::size_t kFaultClassCount = static_cast<std::size_t>(FaultClass::Abort) + 1;
+
 // Everything one compile produced; the runtime executes it. Records live in deques so that
 // pointers to them stay valid while more are added.
 struct Program {
@@ -155,6 +188,10 @@ struct Program {
   const ClassInfo* cObject = nullptr;
   ClassInfo* cComponent = nullptr;
   ClassInfo* cException = nullptr;
+  // The class of each FaultClass (null in a program without the system unit).
+  std::array<const ClassInfo*, kFaultClassCount> faultClasses{};
+
+  const ClassInfo* faultClass(FaultClass f) const { return faultClasses[static_cast<std::size_t>(f)]; }
 };
 
 // Default value of a variable of the type (zero, empty text, nil, or a filled array).
@@ -165,7 +202,8 @@ struct ScriptError {
   std::string message;
   bool isException = false;  // raised by a script or a native: shown as "Exception: " + message
   int row = 0, col = 0;
-  Value object;              // the exception object, when the script raised one
+  const ClassInfo* cls = nullptr;  // the exception's class; null stands for Exception
+  Value object;              // the exception object, once the script raised or caught one
 };
 
 }  // namespace kelmo::script

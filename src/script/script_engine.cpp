@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/cp1251.h"
 #include "script/ast.h"
 #include "script/checker.h"
 #include "script/interpreter.h"
@@ -115,8 +116,10 @@ struct ScriptEngine::Impl {
   // fix, and a binary file fed as a script must not flood the output pane.
   static constexpr std::size_t kMaxMessages = 100;
 
+  // The host's text is UTF-8; the script's strings are Windows-1251 bytes, so the text is
+  // converted once here and the messages, which may quote it, converted back.
   bool compile(std::string_view text) {
-    bool ok = compileText(text);
+    bool ok = compileText(utf8ToCp1251(text));
     if (messages.size() > kMaxMessages) {
       std::size_t more = messages.size() - kMaxMessages;
       CompilerMessage last = messages[kMaxMessages];
@@ -125,6 +128,7 @@ struct ScriptEngine::Impl {
       last.text = "Too many messages: " + std::to_string(more) + " more not shown";
       messages.push_back(std::move(last));
     }
+    for (CompilerMessage& m : messages) m.text = cp1251ToUtf8(m.text);
     return ok;
   }
 
@@ -192,7 +196,13 @@ struct ScriptEngine::Impl {
       interpreter.run();
       return true;
     } catch (const ScriptError& e) {
-      errorText = e.isException ? "Exception: " + e.message : e.message;
+      // Abort (EAbort and its descendants) is the silent exception: the script stopped
+      // itself, which is not a failure.
+      const ClassInfo* abort = program->faultClass(FaultClass::Abort);
+      if (e.cls != nullptr && abort != nullptr && e.cls->derivesFrom(abort)) return true;
+      // The script's own text (E.Message, a native's message about its strings) is
+      // Windows-1251; every other error text here is the host's, UTF-8 already.
+      errorText = cp1251ToUtf8(e.isException ? "Exception: " + e.message : e.message);
       errorRow = e.row;
       errorCol = e.col;
     } catch (const ScriptAbort& e) {

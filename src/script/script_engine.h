@@ -18,14 +18,16 @@
 //   c.declareIndexedProperty("TStrings", "property Strings[Index: Integer]: string; default;");
 //   ... call.arg(3).hasElement(0)  (rfReplaceAll in Flags); call.arg(1).length(), .item(i)
 //
-// Identifiers are not case-sensitive. A native reports failure by throwing a std::exception:
-// the script stops (unless it catches it) with the error text "Exception: " + what().
+// Identifiers are not case-sensitive. A native reports failure by throwing a std::exception
+// (a PascalException to give it one of the exception classes): the script stops (unless it
+// catches it) with the error text "Exception: " + what().
 // The engine is single-threaded: one thread compiles and executes; requestStop() alone may be
 // called from any thread.
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +77,26 @@ class NativeCall {
 // Returns the function result, the property value or the new object (constructors);
 // procedures and writers return Value().
 using NativeFn = std::function<Value(NativeCall&)>;
+
+// A native's failure as one of the script's exception classes: the script sees an object of
+// the class named (declared by the system unit or a plug-in; a handler for one of its
+// parents catches it too) whose Message is what(). Any other std::exception a native throws
+// is of class Exception.
+//   throw PascalException("EConvertError", "'" + text + "' is not a valid integer value");
+class PascalException : public std::runtime_error {
+ public:
+  PascalException(std::string_view className, const std::string& message)
+      : std::runtime_error(message), className_(className) {}
+  const std::string& className() const noexcept { return className_; }
+
+ private:
+  std::string className_;
+};
+
+// An object of the exception classes with this message, as Exception.Create makes it: for a
+// plug-in's own constructors of them (Exception.CreateFmt). It takes the class the script
+// constructs.
+Value exceptionObject(std::string message);
 
 // ---- import plug-ins ------------------------------------------------------------------
 
@@ -172,7 +194,8 @@ class ScriptEngine {
   const std::vector<CompilerMessage>& messages() const;
 
   // Runs the last successfully compiled script from its start (globals fresh).
-  // True only when it ran to its end; otherwise errorText() says why.
+  // True only when it ran to its end or stopped itself with Abort (an EAbort no handler
+  // caught); otherwise errorText() says why.
   bool execute();
   const std::string& errorText() const;
   int errorRow() const;  // position of the statement that failed; 0 when unknown

@@ -10,21 +10,33 @@
 
 #include "platform/date_time.h"
 #include "platform/text_format.h"
+#include "script/exception_classes.h"
 #include "script/interpreter.h"
 
 namespace kelmo::script {
 
 namespace {
 
-struct StandardComponent {
+struct StandardComponent final : EngineObject {
   std::string name;
 };
 
-[[noreturn]] void invalidFloatOp() { throw std::runtime_error("Invalid floating point operation"); }
+[[noreturn]] void invalidFloatOp() { throw PascalException("EInvalidOp", "Invalid floating point operation"); }
+
+// A result too large for a double, from arguments that were not.
+double notOverflowed(double result) {
+  if (std::isinf(result)) throw PascalException("EOverflow", "Floating point overflow");
+  return result;
+}
 
 void checkLength(const SystemContext& c, std::size_t n) {
   if (n > c.limits->maxStringLength)
-    throw std::runtime_error("String too long (more than " + std::to_string(c.limits->maxStringLength) + " bytes)");
+    throw PascalException("EOutOfMemory",
+                          "String too long (more than " + std::to_string(c.limits->maxStringLength) + " bytes)");
+}
+
+[[noreturn]] void notANumber(const Value& text, const char* what) {
+  throw PascalException("EConvertError", "'" + text.asString() + "' is not a valid " + what);
 }
 
 std::string trimmed(std::string_view s, bool left, bool right) {
@@ -103,27 +115,23 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
   // ---- classes ----
   ch.declareClass("TObject", "");
   ch.declareClass("TComponent", "TObject");
-  ch.declareClass("Exception", "TObject");
   p.cComponent = ch.findClass("TComponent");
-  p.cException = ch.findClass("Exception");
   p.cObject = ch.findClass("TObject");
+  declareExceptionClasses(ch, p);
   auto method = [&](const char* cls, const char* decl, NativeFn fn) {
     if (Routine* r = ch.declareMethod(cls, decl)) r->native = std::move(fn);
   };
   // Objects live as long as a script value refers to them; Free only ends the script's use.
   method("TObject", "procedure Free", [](NativeCall&) { return Value(); });
   method("TObject", "function ClassName: string", [](NativeCall& c) { return Value(c.self().className()); });
-  method("TComponent", "constructor Create(AOwner: TComponent)", [](NativeCall&) {
-    Value v = Value::object(std::make_shared<StandardComponent>());
-    v.objectRep()->origin = &kEngineOrigin;
-    return v;
-  });
+  method("TComponent", "constructor Create(AOwner: TComponent)",
+         [](NativeCall&) { return engineObject(std::make_shared<StandardComponent>()); });
   ch.declareProperty("TComponent", "Name", "string", PropertyAccess::ReadWrite);
   auto ownComponent = [](const NativeCall& c) -> StandardComponent* {
-    const Value::ObjectRep* rep = c.self().objectRep();
-    if (rep == nullptr || rep->origin != &kEngineOrigin)
+    auto* component = dynamic_cast<StandardComponent*>(engineObjectOf(c.self()));
+    if (component == nullptr)
       throw std::runtime_error("Name is not available for objects of class " + c.self().className());
-    return static_cast<StandardComponent*>(rep->pointer.get());
+    return component;
   };
   if (p.cComponent != nullptr) {
     auto* name = const_cast<Property*>(p.cComponent->findProperty("name"));
@@ -133,24 +141,10 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
       return Value();
     };
   }
-  const Program* program = &p;
-  method("Exception", "constructor Create(const Msg: string)",
-         [program](NativeCall& c) { return Interpreter::makeException(*program, c.arg(0).asString()); });
-  ch.declareProperty("Exception", "Message", "string", PropertyAccess::ReadWrite);
-  if (p.cException != nullptr) {
-    auto* message = const_cast<Property*>(p.cException->findProperty("message"));
-    auto own = [](const NativeCall& c) -> ExceptionObject* {
-      const Value::ObjectRep* rep = c.self().objectRep();
-      if (rep == nullptr || rep->origin != &kEngineOrigin)
-        throw std::runtime_error("Message is not available for objects of class " + c.self().className());
-      return static_cast<ExceptionObject*>(rep->pointer.get());
-    };
-    message->reader = [own](NativeCall& c) { return Value(own(c)->message); };
-    message->writer = [own](NativeCall& c) {
-      own(c)->message = c.arg(0).asString();
-      return Value();
-    };
-  }
+
+  // ---- constants ----
+  ch.declareConstant("MaxInt", Value(std::int64_t{INT32_MAX}));
+  ch.declareConstant("MaxLongInt", Value(std::int64_t{INT32_MAX}));
 
   // ---- routines ----
   auto def = [&](const char* decl, NativeFn fn) {
@@ -162,13 +156,12 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
   def("function IntToStr(Value: Int64): string", [](NativeCall& c) { return Value(std::to_string(c.arg(0).asInt())); });
   def("function StrToInt(const S: string): Integer", [](NativeCall& c) {
     std::int64_t v = 0;
-    if (!parseInteger(c.arg(0).text(), v) || v < INT32_MIN || v > INT32_MAX)
-      throw std::runtime_error("'" + c.arg(0).asString() + "' is not a valid integer value");
+    if (!parseInteger(c.arg(0).text(), v) || v < INT32_MIN || v > INT32_MAX) notANumber(c.arg(0), "integer value");
     return Value(v);
   });
   def("function StrToInt64(const S: string): Int64", [](NativeCall& c) {
     std::int64_t v = 0;
-    if (!parseInteger(c.arg(0).text(), v)) throw std::runtime_error("'" + c.arg(0).asString() + "' is not a valid integer value");
+    if (!parseInteger(c.arg(0).text(), v)) notANumber(c.arg(0), "integer value");
     return Value(v);
   });
   def("function StrToIntDef(const S: string; Default: Integer): Integer", [](NativeCall& c) {
@@ -179,31 +172,41 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
   def("function FloatToStr(Value: Double): string", [](NativeCall& c) { return Value(formatGeneral(argReal(c, 0))); });
   def("function StrToFloat(const S: string): Double", [](NativeCall& c) {
     double v = 0;
-    if (!parseFloat(c.arg(0).text(), v))
-      throw std::runtime_error("'" + c.arg(0).asString() + "' is not a valid floating point value");
+    if (!parseFloat(c.arg(0).text(), v)) notANumber(c.arg(0), "floating point value");
     return Value(v);
   });
   def("function StrToFloatDef(const S: string; Default: Double): Double", [](NativeCall& c) {
     double v = 0;
     return parseFloat(c.arg(0).text(), v) ? Value(v) : c.arg(1);
   });
+  // A negative value of Integer range shows its 32-bit pattern, as Format's %x does: an
+  // Integer's -1 is FFFFFFFF, not sixteen digits.
   def("function IntToHex(Value: Int64; Digits: Integer): string", [](NativeCall& c) {
-    return Value(hexText(static_cast<std::uint64_t>(c.arg(0).asInt()), c.arg(1).asInt()));
+    const std::int64_t n = c.arg(0).asInt();
+    const std::uint64_t bits = n < 0 && n >= INT32_MIN ? static_cast<std::uint32_t>(n) : static_cast<std::uint64_t>(n);
+    return Value(hexText(bits, c.arg(1).asInt()));
   });
-  def("function BoolToStr(B: Boolean): string", [](NativeCall& c) { return Value(c.arg(0).asBool() ? "True" : "False"); });
+  // Without UseBoolStrs a Boolean reads as the number it is stored as, as Object Pascal's does.
+  def("function BoolToStr(B: Boolean; UseBoolStrs: Boolean = False): string", [](NativeCall& c) {
+    if (c.arg(1).asBool()) return Value(c.arg(0).asBool() ? "True" : "False");
+    return Value(c.arg(0).asBool() ? "-1" : "0");
+  });
 
   // Strings
-  def("function Copy(const S: string; Index, Count: Integer): string", [](NativeCall& c) {
+  // Copy(S, Index) takes the rest of the text.
+  def("function Copy(const S: string; Index: Integer; Count: Integer = MaxInt): string", [](NativeCall& c) {
     std::string_view s = c.arg(0).text();
     std::int64_t index = std::max<std::int64_t>(c.arg(1).asInt(), 1);
     std::int64_t count = c.arg(2).asInt();
     if (count <= 0 || index > static_cast<std::int64_t>(s.size())) return Value(std::string_view());
     return Value(s.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count)));
   });
-  def("function Pos(const Substr, S: string): Integer", [](NativeCall& c) {
-    std::string_view sub = c.arg(0).text();
-    if (sub.empty()) return Value(0);
-    std::size_t at = c.arg(1).text().find(sub);
+  // Pos(Substr, S, Offset) searches from Offset on; an offset outside the text finds nothing.
+  def("function Pos(const Substr, S: string; Offset: Integer = 1): Integer", [](NativeCall& c) {
+    std::string_view sub = c.arg(0).text(), s = c.arg(1).text();
+    std::int64_t offset = c.arg(2).asInt();
+    if (sub.empty() || offset < 1 || offset > static_cast<std::int64_t>(s.size())) return Value(0);
+    std::size_t at = s.find(sub, static_cast<std::size_t>(offset - 1));
     return Value(at == std::string_view::npos ? 0 : static_cast<std::int64_t>(at) + 1);
   });
   def("procedure Delete(var S: string; Index, Count: Integer)", [](NativeCall& c) {
@@ -269,12 +272,24 @@ void declareSystemUnit(Checker& ch, Program& p, const SystemContext& ctx) {
   def("function Sin(X: Double): Double", [](NativeCall& c) { return Value(std::sin(argReal(c, 0))); });
   def("function Cos(X: Double): Double", [](NativeCall& c) { return Value(std::cos(argReal(c, 0))); });
   def("function ArcTan(X: Double): Double", [](NativeCall& c) { return Value(std::atan(argReal(c, 0))); });
-  def("function Exp(X: Double): Double", [](NativeCall& c) { return Value(std::exp(argReal(c, 0))); });
+  def("function Exp(X: Double): Double", [](NativeCall& c) {
+    const double x = argReal(c, 0);
+    return Value(std::isinf(x) ? std::exp(x) : notOverflowed(std::exp(x)));
+  });
   def("function Ln(X: Double): Double", [](NativeCall& c) {
     if (argReal(c, 0) <= 0) invalidFloatOp();
     return Value(std::log(argReal(c, 0)));
   });
-  def("function Power(Base, Exponent: Double): Double", [](NativeCall& c) { return Value(std::pow(argReal(c, 0), argReal(c, 1))); });
+  def("function Power(Base, Exponent: Double): Double", [](NativeCall& c) {
+    const double base = argReal(c, 0), exponent = argReal(c, 1);
+    const double v = std::pow(base, exponent);
+    if (std::isfinite(base) && std::isfinite(exponent)) {
+      if (base == 0 && exponent < 0) throw PascalException("EZeroDivide", "Division by zero");
+      if (std::isnan(v)) invalidFloatOp();
+      notOverflowed(v);
+    }
+    return Value(v);
+  });
   def("function Pi: Double", [](NativeCall&) { return Value(3.14159265358979323846); });
   def("procedure Randomize", [](NativeCall&) { return Value(); });
 

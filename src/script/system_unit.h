@@ -1,6 +1,6 @@
 #pragma once
 // The routines and classes every script sees: conversions, strings, maths, dates, and the
-// classes TObject, TComponent and Exception.
+// classes TObject, TComponent, Exception and its standard descendants.
 #include <atomic>
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #include "script/value.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "script/interpreter.h"
@@ -44,7 +45,7 @@ Value Value::fromObjectRep(ObjectRep* rep) noexcept {
 
 Value Value::array(std::int64_t low, std::size_t count, const Value& item) {
   Value v;
-  auto* rep = new ArrayRep{1, low, std::vector<Value>(count, item)};
+  auto* rep = new ArrayRep{1, low, std::vector<Value>(count, item), 0};
   heapBytes += count * sizeof(Value);
   v.kind_ = Kind::Array;
   v.a_ = rep;
@@ -55,7 +56,7 @@ Value Value::list(std::vector<Value> items, std::int64_t low) {
   Value v;
   heapBytes += items.size() * sizeof(Value);
   v.kind_ = Kind::Array;
-  v.a_ = new ArrayRep{1, low, std::move(items)};
+  v.a_ = new ArrayRep{1, low, std::move(items), 0};
   return v;
 }
 
@@ -212,8 +213,21 @@ void Value::append(std::string_view tail) {
   countBytes(s_->counted, text.size());
 }
 
+void Value::resizeList(std::size_t count, const Value& fill) {
+  if (kind_ == Kind::Array && a_->refs - a_->pins == 1) {
+    heapBytes += count * sizeof(Value);
+    heapBytes -= a_->items.size() * sizeof(Value);
+    a_->items.resize(count, fill);
+    return;
+  }
+  std::vector<Value> items;
+  if (kind_ == Kind::Array) items.assign(a_->items.begin(), a_->items.begin() + static_cast<std::ptrdiff_t>(std::min(count, a_->items.size())));
+  items.resize(count, fill);
+  *this = list(std::move(items));
+}
+
 void Value::unshareArray() {
-  auto* copy = new ArrayRep{1, a_->low, a_->items};
+  auto* copy = new ArrayRep{1, a_->low, a_->items, 0};
   heapBytes += copy->items.size() * sizeof(Value);
   --a_->refs;
   a_ = copy;

@@ -97,6 +97,9 @@ class Value {
     if (arrayShared()) unshareArray();
     return *a_;
   }
+  // This dynamic array with `count` items (the prefix kept, the rest `fill`): resized where
+  // it is when no other value shares it, else a new array (the others keep the old one).
+  void resizeList(std::size_t count, const Value& fill);
   static Value fromObjectRep(ObjectRep* rep) noexcept;  // takes one reference
   ObjectRep* objectRep() const noexcept { return kind_ == Kind::Object ? o_ : nullptr; }
   StringRep* stringRep() const noexcept { return kind_ == Kind::String ? s_ : nullptr; }
@@ -165,6 +168,9 @@ struct Value::ArrayRep {
   std::uint32_t refs = 1;
   std::int64_t low = 0;
   std::vector<Value> items;
+  // Of refs, those held by var parameters' references to its elements: they keep the array
+  // alive but do not share it, so SetLength still resizes it in place.
+  std::uint32_t pins = 0;
 };
 
 inline bool Value::arrayShared() const noexcept { return a_->refs > 1; }

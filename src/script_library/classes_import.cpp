@@ -1,6 +1,4 @@
-// Classes: TStrings and TStringList, and FreeAndNil.
-#include <stdexcept>
-
+// Classes: TStrings and TStringList, FreeAndNil, and the Classes unit's exception classes.
 #include "script_library/import_table.h"
 #include "script_library/standard_library.h"
 #include "script_library/string_list.h"
@@ -12,11 +10,13 @@ namespace {
 using script::NativeCall;
 using script::Value;
 
-StringList& list(const NativeCall& c) {
-  auto* l = c.self().isEngineObject() ? nullptr : c.self().objectAs<StringList>();
-  if (l == nullptr) throw std::runtime_error("Invalid class typecast: the object is not a TStringList");
+StringList& listIn(const Value& v) {
+  auto* l = v.isEngineObject() ? nullptr : v.objectAs<StringList>();
+  if (l == nullptr) throw script::PascalException("EInvalidCast", "Invalid class typecast: the object is not a TStringList");
   return *l;
 }
+
+StringList& list(const NativeCall& c) { return listIn(c.self()); }
 
 std::int64_t index(const NativeCall& c, std::size_t i) { return c.arg(i).asInt(); }
 
@@ -26,7 +26,19 @@ class ClassesImport final : public TableImport {
  public:
   explicit ClassesImport(const ScriptFileNames& names) : TableImport("Classes") {
     declarations = "type TDuplicates = (dupIgnore, dupAccept, dupError);";
-    classes = {{"TStrings", "TObject"}, {"TStringList", "TStrings"}};
+    // The Classes unit's exception classes beside its lists: EStringListError for an index
+    // or a duplicate, EFOpenError and EFCreateError for LoadFromFile and SaveToFile.
+    classes = {{"TStrings", "TObject"},
+               {"TStringList", "TStrings"},
+               {"EListError", "Exception"},
+               {"EStringListError", "EListError"},
+               {"EStreamError", "Exception"},
+               {"EFileStreamError", "EStreamError"},
+               {"EFOpenError", "EFileStreamError"},
+               {"EFCreateError", "EFileStreamError"},
+               {"EFilerError", "EStreamError"},
+               {"EReadError", "EFilerError"},
+               {"EWriteError", "EFilerError"}};
     properties = {
         {"TStrings", "Count", "Integer", [](NativeCall& c) { return Value(list(c).count()); }, {}},
         {"TStrings", "Text", "string", [](NativeCall& c) { return Value(list(c).text()); },
@@ -76,9 +88,8 @@ class ClassesImport final : public TableImport {
          [](NativeCall& c) { return Value(list(c).indexOfName(c.arg(0).text())); }},
         {"TStrings", "procedure AddStrings(Strings: TStrings)", [](NativeCall& c) {
            StringList& to = list(c);
-           const auto* from = c.arg(0).isEngineObject() ? nullptr : c.arg(0).objectAs<StringList>();
-           if (from == nullptr) throw std::runtime_error("AddStrings: the list to add is nil");
-           const StringList copy = *from;  // adding a list to itself
+           if (c.arg(0).isNil()) throw script::PascalException("EAccessViolation", "AddStrings: the list to add is nil");
+           const StringList copy = listIn(c.arg(0));  // adding a list to itself
            for (std::int64_t i = 0; i < copy.count(); ++i) to.add(copy.get(i));
            return done();
          }},

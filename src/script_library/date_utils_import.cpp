@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 #include "platform/date_time.h"
@@ -46,7 +45,7 @@ double timeOf(std::int64_t h, std::int64_t n, std::int64_t s, std::int64_t ms) {
 
 // A date-time within the years the calendar routines handle.
 CivilDateTime civil(double dt) {
-  if (!std::isfinite(dt) || std::fabs(dt) > 2958466) throw std::runtime_error("Invalid argument to date decode");
+  if (!std::isfinite(dt) || std::fabs(dt) > 2958466) throw script::PascalException("EConvertError", "Invalid argument to date decode");
   return decodeDateTime(dt);
 }
 
@@ -57,7 +56,7 @@ double incMonth(double dt, std::int64_t months) {
   const CivilDateTime c = civil(dt);
   std::int64_t total = static_cast<std::int64_t>(c.year) * 12 + (c.month - 1) + months;
   const std::int64_t y = total / 12, m = total % 12 + 1;
-  if (y < 1 || y > 9999) throw std::runtime_error("Invalid argument to date encode");
+  if (y < 1 || y > 9999) throw script::PascalException("EConvertError", "Invalid argument to date encode");
   const std::int64_t d = std::min<std::int64_t>(c.day, daysInMonth(y, m));
   return dateOf(y, m, d) + (dt >= 0 ? 1 : -1) * std::fabs(dt - std::trunc(dt));
 }
@@ -149,7 +148,7 @@ bool parseDateTime(std::string_view s, double& out) {
 
 Value parsed(const NativeCall& c, bool (*parse)(std::string_view, double&), const char* what) {
   double v = 0;
-  if (!parse(c.arg(0).text(), v)) throw std::runtime_error("'" + c.arg(0).asString() + "' is not a valid " + what);
+  if (!parse(c.arg(0).text(), v)) throw script::PascalException("EConvertError", "'" + c.arg(0).asString() + "' is not a valid " + what);
   return Value(v);
 }
 
@@ -167,19 +166,19 @@ class DateUtilsImport final : public TableImport {
     routines = {
         {"function EncodeDate(Year, Month, Day: Word): TDateTime", [](NativeCall& c) {
            const std::int64_t y = c.arg(0).asInt(), m = c.arg(1).asInt(), d = c.arg(2).asInt();
-           if (!validDate(y, m, d)) throw std::runtime_error("Invalid argument to date encode");
+           if (!validDate(y, m, d)) throw script::PascalException("EConvertError", "Invalid argument to date encode");
            return Value(dateOf(y, m, d));
          }},
         {"function EncodeTime(Hour, Min, Sec, MSec: Word): TDateTime", [](NativeCall& c) {
            const std::int64_t h = c.arg(0).asInt(), n = c.arg(1).asInt(), s = c.arg(2).asInt(), ms = c.arg(3).asInt();
-           if (!validTime(h, n, s, ms)) throw std::runtime_error("Invalid argument to time encode");
+           if (!validTime(h, n, s, ms)) throw script::PascalException("EConvertError", "Invalid argument to time encode");
            return Value(timeOf(h, n, s, ms));
          }},
         {"function EncodeDateTime(AYear, AMonth, ADay, AHour, AMinute, ASecond, AMilliSecond: Word): TDateTime",
          [](NativeCall& c) {
            const std::int64_t y = c.arg(0).asInt(), m = c.arg(1).asInt(), d = c.arg(2).asInt();
            const std::int64_t h = c.arg(3).asInt(), n = c.arg(4).asInt(), s = c.arg(5).asInt(), ms = c.arg(6).asInt();
-           if (!validDate(y, m, d) || !validTime(h, n, s, ms)) throw std::runtime_error("Invalid argument to date encode");
+           if (!validDate(y, m, d) || !validTime(h, n, s, ms)) throw script::PascalException("EConvertError", "Invalid argument to date encode");
            return Value(dateOf(y, m, d) + timeOf(h, n, s, ms));
          }},
         {"procedure DecodeDate(const DateTime: TDateTime; var Year, Month, Day: Word)", [](NativeCall& c) {
@@ -210,7 +209,7 @@ class DateUtilsImport final : public TableImport {
         {"function IsLeapYear(Year: Word): Boolean", [](NativeCall& c) { return Value(isLeapYear(c.arg(0).asInt())); }},
         {"function DaysInAMonth(const AYear, AMonth: Word): Word", [](NativeCall& c) {
            const std::int64_t y = c.arg(0).asInt(), m = c.arg(1).asInt();
-           if (!validDate(y, m, 1)) throw std::runtime_error("Invalid argument to date encode");
+           if (!validDate(y, m, 1)) throw script::PascalException("EConvertError", "Invalid argument to date encode");
            return Value(daysInMonth(y, m));
          }},
         {"function IncDay(const AValue: TDateTime; ANumberOfDays: Integer): TDateTime",

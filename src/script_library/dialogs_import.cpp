@@ -1,7 +1,9 @@
 // Dialogs an operator script uses: MessageDlg, InputBox and InputQuery, answered by the
-// host's ScriptDialogs (real dialogs in the window, at once without a screen).
+// host's ScriptDialogs (real dialogs in the window, at once without a screen). The host
+// speaks UTF-8; an answer comes back in Windows-1251, with '?' for what it cannot hold.
 #include <stdexcept>
 
+#include "platform/cp1251.h"
 #include "script_library/import_table.h"
 #include "script_library/standard_library.h"
 
@@ -50,6 +52,9 @@ DialogKind kindOf(const Value& v) {
   return static_cast<DialogKind>(k);
 }
 
+// Argument i as the host shows it.
+std::string shown(const NativeCall& c, std::size_t i) { return cp1251ToUtf8(c.arg(i).text()); }
+
 class DialogsImport final : public TableImport {
  public:
   explicit DialogsImport(ScriptDialogs& dialogs) : TableImport("Dialogs") {
@@ -66,16 +71,16 @@ class DialogsImport final : public TableImport {
     routines = {
         {"function MessageDlg(const Msg: string; DlgType: TMsgDlgType; Buttons: TMsgDlgButtons; HelpCtx: Integer): Integer",
          [host](NativeCall& c) {
-           return Value(modalResult(host->messageDialog(c.arg(0).asString(), kindOf(c.arg(1)), buttonsOf(c.arg(2)))));
+           return Value(modalResult(host->messageDialog(shown(c, 0), kindOf(c.arg(1)), buttonsOf(c.arg(2)))));
          }},
         {"function InputBox(const ACaption, APrompt, ADefault: string): string", [host](NativeCall& c) {
-           std::string value = c.arg(2).asString();
-           return Value(host->inputQuery(c.arg(0).asString(), c.arg(1).asString(), value) ? value : c.arg(2).asString());
+           std::string value = shown(c, 2);
+           return host->inputQuery(shown(c, 0), shown(c, 1), value) ? Value(utf8ToCp1251(value)) : c.arg(2);
          }},
         {"function InputQuery(const ACaption, APrompt: string; var Value: string): Boolean", [host](NativeCall& c) {
-           std::string value = c.arg(2).asString();
-           if (!host->inputQuery(c.arg(0).asString(), c.arg(1).asString(), value)) return Value(false);
-           c.arg(2) = Value(value);
+           std::string value = shown(c, 2);
+           if (!host->inputQuery(shown(c, 0), shown(c, 1), value)) return Value(false);
+           c.arg(2) = Value(utf8ToCp1251(value));
            return Value(true);
          }},
     };

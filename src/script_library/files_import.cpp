@@ -1,10 +1,11 @@
 // Files: the file-name and file-system routines of the system unit. Relative names resolve
-// against the current folder, as the settings file does; names are UTF-8 in the script.
+// against the current folder, as the settings file does. A name is Windows-1251 in the
+// script; one the file system gives back holds '?' for what the code page lacks.
 #include <algorithm>
 #include <filesystem>
-#include <stdexcept>
 #include <system_error>
 
+#include "platform/cp1251.h"
 #include "platform/file_path.h"
 #include "script_library/import_table.h"
 #include "script_library/standard_library.h"
@@ -54,7 +55,7 @@ class FilesImport final : public TableImport {
            return Value(fs::is_directory(pathOf(c, 0), error));
          }},
         {"function ForceDirectories(const Dir: string): Boolean", [pathOf](NativeCall& c) {
-           if (c.arg(0).text().empty()) throw std::runtime_error("Unable to create directory");
+           if (c.arg(0).text().empty()) throw script::PascalException("EInOutError", "Unable to create directory");
            std::error_code error;
            fs::create_directories(pathOf(c, 0), error);
            return Value(!error && fs::is_directory(pathOf(c, 0), error));
@@ -71,11 +72,12 @@ class FilesImport final : public TableImport {
            return Value(!error);
          }},
         {"function GetCurrentDir: string", [](NativeCall&) {
-           return Value(fileNameText(fs::current_path()));
+           return Value(utf8ToCp1251(fileNameText(fs::current_path())));
          }},
         {"function ExpandFileName(const FileName: string): string", [](NativeCall& c) {
            std::error_code error;
-           return Value(fileNameText(fs::absolute(filePath(c.arg(0).text()), error).lexically_normal()));
+           const fs::path path = filePath(cp1251ToUtf8(c.arg(0).text()));
+           return Value(utf8ToCp1251(fileNameText(fs::absolute(path, error).lexically_normal())));
          }},
         {"function ExtractFileName(const FileName: string): string",
          [](NativeCall& c) { return Value(c.arg(0).text().substr(nameStart(c.arg(0).text()))); }},

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <limits>
 #include <random>
-#include <stdexcept>
 
 #include "script_library/import_table.h"
 #include "script_library/standard_library.h"
@@ -19,7 +18,7 @@ namespace {
 using script::NativeCall;
 using script::Value;
 
-[[noreturn]] void invalidOperation() { throw std::runtime_error("Invalid floating point operation"); }
+[[noreturn]] void invalidOperation() { throw script::PascalException("EInvalidOp", "Invalid floating point operation"); }
 
 double real(const NativeCall& c, std::size_t i) { return c.arg(i).asDouble(); }
 
@@ -39,7 +38,8 @@ double logarithm(double v, double base) {
 // significant digits): 1.235 gives 1.24 and 1.245 gives 1.24, although neither is exactly
 // a half in binary.
 double roundTo(double v, std::int64_t digit) {
-  if (digit < -37 || digit > 37) throw std::runtime_error("RoundTo: digit " + std::to_string(digit) + " is out of range -37..37");
+  if (digit < -37 || digit > 37)
+    throw script::PascalException("ERangeError", "RoundTo: digit " + std::to_string(digit) + " is out of range -37..37");
   const double factor = std::pow(10.0, static_cast<double>(digit));
   char shown[40];
   std::snprintf(shown, sizeof shown, "%.14e", v / factor);
@@ -91,6 +91,11 @@ class MathImport final : public TableImport {
            if (v < c.arg(1).asInt()) v = c.arg(1).asInt();
            if (v > c.arg(2).asInt()) v = c.arg(2).asInt();
            return Value(v);
+         }},
+        // Double parameters take integers and floats alike; the bounds belong to the range.
+        {"function InRange(AValue, AMin, AMax: Double): Boolean", [](NativeCall& c) {
+           const double v = real(c, 0);
+           return Value(v >= real(c, 1) && v <= real(c, 2));
          }},
         // From AFrom up to but not including ATo, whichever of the two is smaller.
         {"function RandomRange(AFrom, ATo: Integer): Integer", [](NativeCall& c) {

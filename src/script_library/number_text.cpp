@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "platform/text_format.h"
+#include "script/script_engine.h"
 
 namespace kelmo::script_library {
 
@@ -154,16 +154,20 @@ class FormatReader {
  public:
   FormatReader(std::string_view pattern, const std::vector<Value>& args) : pattern_(pattern), args_(args) {}
 
-  std::runtime_error invalid() const {
-    return std::runtime_error("Format '" + std::string(pattern_) + "' invalid or incompatible with argument");
+  script::PascalException invalid() const {
+    return {"EConvertError", "Format '" + std::string(pattern_) + "' invalid or incompatible with argument"};
+  }
+
+  script::PascalException missing() const {
+    return {"EConvertError", "No argument for format '" + std::string(pattern_) + "'"};
   }
 
   const Value& next() {
-    if (next_ >= args_.size()) throw std::runtime_error("No argument for format '" + std::string(pattern_) + "'");
+    if (next_ >= args_.size()) throw missing();
     return args_[next_++];
   }
   void moveTo(std::size_t index) {
-    if (index >= args_.size()) throw std::runtime_error("No argument for format '" + std::string(pattern_) + "'");
+    if (index >= args_.size()) throw missing();
     next_ = index;
   }
 
@@ -280,7 +284,8 @@ std::string formatPascal(std::string_view pattern, const std::vector<Value>& arg
       else text.insert(0, fill, ' ');
     }
     out += text;
-    if (out.size() > maxLength) throw std::runtime_error("String too long (more than " + std::to_string(maxLength) + " bytes)");
+    if (out.size() > maxLength)
+      throw script::PascalException("EOutOfMemory", "String too long (more than " + std::to_string(maxLength) + " bytes)");
   }
   return out;
 }

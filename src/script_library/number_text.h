@@ -1,7 +1,8 @@
 #pragma once
 // Number texts as Object Pascal's runtime writes them: Format, FloatToStrF and FormatFloat,
-// with the regional decimal and thousands separators. Each throws std::runtime_error with
-// the runtime's message when a pattern and its arguments do not fit.
+// with the regional decimal and thousands separators. Each throws EConvertError (a
+// script::PascalException) with the runtime's message when a pattern and its arguments do
+// not fit.
 #include <cstddef>
 #include <string>
 #include <string_view>

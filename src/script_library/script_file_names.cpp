@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/cp1251.h"
 #include "platform/file_path.h"
 
 namespace kelmo::script_library {
@@ -14,7 +15,7 @@ ScriptFileNames ScriptFileNames::inside(std::filesystem::path folder) {
 }
 
 std::filesystem::path ScriptFileNames::resolve(std::string_view name) const {
-  std::filesystem::path path = filePath(name);
+  std::filesystem::path path = filePath(cp1251ToUtf8(name));
   if (folder_.empty()) return path;
   bool outside = path.has_root_name() || path.has_root_directory();
   for (const auto& part : path)

@@ -13,8 +13,9 @@ class ScriptFileNames {
   ScriptFileNames() = default;  // anywhere: relative names against the current folder
   static ScriptFileNames inside(std::filesystem::path folder);
 
-  // The file system's form of a script's file name; throws std::runtime_error naming the
-  // file when it lies outside the folder.
+  // The file system's form of a script's file name (Windows-1251 bytes); throws
+  // std::runtime_error naming the file, in the script's own bytes, when it lies outside
+  // the folder.
   std::filesystem::path resolve(std::string_view name) const;
 
  private:

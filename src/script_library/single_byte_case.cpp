@@ -1,8 +1,7 @@
 #include "script_library/single_byte_case.h"
 
+#include <array>
 #include <cstdint>
-
-#include "platform/cp1251.h"
 
 namespace kelmo::script_library {
 
@@ -31,35 +30,30 @@ std::uint8_t toLower(std::uint8_t c) {
   return c;
 }
 
-// Texts live as UTF-8: each character goes through the code page on its own, and one the
-// code page lacks is kept unchanged rather than lost.
+// One table per direction, built once: a string's case is then one lookup per byte.
 template <class Map>
-std::string mapCase(std::string_view utf8, Map map) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<std::uint8_t>(utf8[i]);
-    std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (i + n > utf8.size()) n = utf8.size() - i;
-    const std::string_view ch = utf8.substr(i, n);
-    i += n;
-    if (n == 1) {
-      out += static_cast<char>(lead < 0x80 ? map(lead) : lead);
-      continue;
-    }
-    const std::string single = utf8ToCp1251(ch);
-    if (single.size() != 1 || single == "?") {
-      out += ch;
-      continue;
-    }
-    out += cp1251ToUtf8(std::string(1, static_cast<char>(map(static_cast<std::uint8_t>(single[0])))));
-  }
+std::array<std::uint8_t, 256> tableOf(Map map) {
+  std::array<std::uint8_t, 256> table{};
+  for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = map(static_cast<std::uint8_t>(c));
+  return table;
+}
+
+std::string mapCase(std::string_view text, const std::array<std::uint8_t, 256>& table) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(table[static_cast<std::uint8_t>(c)]);
   return out;
 }
 
 }  // namespace
 
-std::string ansiUpperCase(std::string_view utf8) { return mapCase(utf8, toUpper); }
-std::string ansiLowerCase(std::string_view utf8) { return mapCase(utf8, toLower); }
+std::string ansiUpperCase(std::string_view text) {
+  static const auto table = tableOf(toUpper);
+  return mapCase(text, table);
+}
+
+std::string ansiLowerCase(std::string_view text) {
+  static const auto table = tableOf(toLower);
+  return mapCase(text, table);
+}
 
 }  // namespace kelmo::script_library

@@ -6,12 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <system_error>
 
-#include "platform/cp1251.h"
 #include "platform/file_path.h"
 #include "platform/replace_file.h"
+#include "script/script_engine.h"
 #include "script_library/single_byte_case.h"
 
 namespace kelmo::script_library {
@@ -22,6 +21,10 @@ namespace fs = std::filesystem;
 
 bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+[[noreturn]] void sortedListError() {
+  throw script::PascalException("EStringListError", "Operation not allowed on sorted list");
+}
+
 }  // namespace
 
 int StringList::compare(std::string_view a, std::string_view b) const {
@@ -31,7 +34,8 @@ int StringList::compare(std::string_view a, std::string_view b) const {
 
 void StringList::checkIndex(std::int64_t index, std::int64_t last) const {
   if (index < 0 || index > last)
-    throw std::runtime_error("List index out of bounds (" + std::to_string(index) + "). TStringList range is 0.." +
+    throw script::PascalException("EStringListError", "List index out of bounds (" + std::to_string(index) +
+                                  "). TStringList range is 0.." +
                              std::to_string(count() - 1));
 }
 
@@ -42,7 +46,7 @@ const std::string& StringList::get(std::int64_t index) const {
 
 void StringList::put(std::int64_t index, std::string text) {
   checkIndex(index, count() - 1);
-  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  if (sorted_) sortedListError();
   items_[static_cast<std::size_t>(index)] = std::move(text);
 }
 
@@ -62,7 +66,8 @@ std::int64_t StringList::add(std::string text) {
   std::int64_t at = find(text, found);
   if (found) {
     if (duplicates_ == Duplicates::Ignore) return at;
-    if (duplicates_ == Duplicates::Error) throw std::runtime_error("String list does not allow duplicates");
+    if (duplicates_ == Duplicates::Error)
+      throw script::PascalException("EStringListError", "String list does not allow duplicates");
     while (at < count() && compare(items_[static_cast<std::size_t>(at)], text) == 0) ++at;
   }
   items_.insert(items_.begin() + at, std::move(text));
@@ -70,7 +75,7 @@ std::int64_t StringList::add(std::string text) {
 }
 
 void StringList::insert(std::int64_t index, std::string text) {
-  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  if (sorted_) sortedListError();
   checkIndex(index, count());
   items_.insert(items_.begin() + index, std::move(text));
 }
@@ -83,7 +88,7 @@ void StringList::remove(std::int64_t index) {
 void StringList::exchange(std::int64_t a, std::int64_t b) {
   checkIndex(a, count() - 1);
   checkIndex(b, count() - 1);
-  if (sorted_) throw std::runtime_error("Operation not allowed on sorted list");
+  if (sorted_) sortedListError();
   std::swap(items_[static_cast<std::size_t>(a)], items_[static_cast<std::size_t>(b)]);
 }
 
@@ -249,18 +254,18 @@ void StringList::loadFromFile(const std::string& fileName, const ScriptFileNames
   const fs::path path = names.resolve(fileName);
   std::error_code error;
   if (fs::is_directory(path, error))
-    throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
+    throw script::PascalException("EFOpenError", "Cannot open file \"" + fileName + "\". " + std::strerror(EISDIR));
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+  if (!in) throw script::PascalException("EFOpenError", "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("Cannot read file \"" + fileName + "\". " + std::strerror(errno));
-  setText(cp1251ToUtf8(bytes));
+  if (in.bad()) throw script::PascalException("EReadError", "Cannot read file \"" + fileName + "\". " + std::strerror(errno));
+  setText(bytes);
 }
 
 void StringList::saveToFile(const std::string& fileName, const ScriptFileNames& names) const {
   const std::string target = fileNameText(names.resolve(fileName));
-  if (const std::error_code error = replaceFileAtomically(target, utf8ToCp1251(text())))
-    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + error.message());
+  if (const std::error_code error = replaceFileAtomically(target, text()))
+    throw script::PascalException("EFCreateError", "Cannot create file \"" + fileName + "\". " + error.message());
 }
 
 }  // namespace kelmo::script_library

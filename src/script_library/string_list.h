@@ -1,6 +1,7 @@
 #pragma once
 // The list behind a script's TStringList: texts kept in order or sorted, with the
-// name=value view, the comma text and the file form (Windows-1251 bytes, CR LF lines).
+// name=value view, the comma text and the file form (the Windows-1251 bytes as they are,
+// CR LF lines).
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -45,7 +45,7 @@ std::string replaced(std::string_view s, std::string_view from, std::string_view
     if (at == std::string::npos) break;
     out.append(s.substr(start, at - start));
     out.append(to);
-    if (out.size() > script::ExecutionLimits().maxStringLength) throw std::runtime_error("String too long");
+    if (out.size() > script::ExecutionLimits().maxStringLength) throw script::PascalException("EOutOfMemory", "String too long");
     start = at + from.size();
     if (!all) break;
   }
@@ -62,18 +62,27 @@ std::string quoted(std::string_view s, char quote) {
   return out + quote;
 }
 
+// Format(pattern, args) of the arguments `pattern` and `args` of a call.
+std::string formatted(const NativeCall& c, std::size_t pattern, std::size_t args) {
+  std::vector<Value> items;
+  for (std::size_t i = 0; i < c.arg(args).length(); ++i) items.push_back(c.arg(args).item(i));
+  return formatPascal(text(c, pattern), items, script::ExecutionLimits().maxStringLength);
+}
+
 class StringsImport final : public TableImport {
  public:
   StringsImport() : TableImport("Strings") {
     declarations =
         "type TFloatFormat = (ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency);"
         "  TReplaceFlags = set of (rfReplaceAll, rfIgnoreCase);";
+    // The exception classes' constructor that formats, beside Format: EConvertError.CreateFmt.
+    methods = {
+        {"Exception", "constructor CreateFmt(const Msg: string; const Args: array of const)",
+         [](NativeCall& c) { return script::exceptionObject(formatted(c, 0, 1)); }},
+    };
     routines = {
-        {"function Format(const Format: string; const Args: array of const): string", [](NativeCall& c) {
-           std::vector<Value> args;
-           for (std::size_t i = 0; i < c.arg(1).length(); ++i) args.push_back(c.arg(1).item(i));
-           return Value(formatPascal(text(c, 0), args, script::ExecutionLimits().maxStringLength));
-         }},
+        {"function Format(const Format: string; const Args: array of const): string",
+         [](NativeCall& c) { return Value(formatted(c, 0, 1)); }},
         {"function StringReplace(const S, OldPattern, NewPattern: string; Flags: TReplaceFlags): string",
          [](NativeCall& c) {
            return Value(replaced(text(c, 0), text(c, 1), text(c, 2), c.arg(3).hasElement(0), c.arg(3).hasElement(1)));
@@ -104,7 +113,7 @@ class StringsImport final : public TableImport {
          }},
         {"function AnsiPos(const Substr, S: string): Integer",
          [](NativeCall& c) { return Value(posFrom(text(c, 0), text(c, 1), 1)); }},
-        {"function PosEx(const SubStr, S: string; Offset: Integer): Integer",
+        {"function PosEx(const SubStr, S: string; Offset: Integer = 1): Integer",
          [](NativeCall& c) { return Value(posFrom(text(c, 0), text(c, 1), integer(c, 2))); }},
         {"function LeftStr(const AText: string; ACount: Integer): string",
          [](NativeCall& c) { return Value(part(text(c, 0), 1, integer(c, 1))); }},
@@ -119,7 +128,7 @@ class StringsImport final : public TableImport {
            const std::string_view s = text(c, 0);
            const std::int64_t n = std::max<std::int64_t>(integer(c, 1), 0);
            if (!s.empty() && static_cast<std::uint64_t>(n) > (64u << 20) / s.size())
-             throw std::runtime_error("String too long");
+             throw script::PascalException("EOutOfMemory", "String too long");
            std::string out;
            for (std::int64_t i = 0; i < n; ++i) out += s;
            return Value(out);
@@ -168,7 +177,7 @@ class StringsImport final : public TableImport {
            if (s == "FALSE" || s == "F" || s == "NO" || s == "N") return Value(false);
            std::int64_t v = 0;
            if (script::parseInteger(s, v)) return Value(v != 0);
-           throw std::runtime_error("'" + std::string(text(c, 0)) + "' is not a valid boolean value");
+           throw script::PascalException("EConvertError", "'" + std::string(text(c, 0)) + "' is not a valid boolean value");
          }},
     };
   }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include "sim/kernel_sim_module_windows.h"
+#endif
+
 namespace kelmo::sim {
 
 SimLibrary::SimLibrary(SimConfig config)
@@ -30,6 +34,12 @@ std::size_t SimLibrary::modulesCreated() {
   return modules_.size();
 }
 
-SimModule* simModuleOf(ILE154* module) { return dynamic_cast<SimModule*>(module); }
+SimModule* simModuleOf(ILE154* module) {
+  if (auto* sim = dynamic_cast<SimModule*>(module)) return sim;
+#ifdef _WIN32
+  if (auto* kernel = dynamic_cast<KernelSimModule*>(module)) return &kernel->sim();
+#endif
+  return nullptr;
+}
 
 }  // namespace kelmo::sim

@@ -36,7 +36,8 @@ class SimLibrary final : public ModuleLibrary {
   std::vector<std::unique_ptr<SimModule>> modules_;
 };
 
-// The simulated module behind an interface, or null when it is another module.
+// The simulated module behind an interface (on Windows also behind its kernel-completed
+// reads), or null when it is another module.
 SimModule* simModuleOf(ILE154* module);
 
 }  // namespace kelmo::sim

@@ -3,7 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
+#include "platform/file_path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,16 +16,40 @@
 
 namespace kelmo::sim {
 
+namespace {
+
+std::filesystem::path lockFile(const std::string& folder, int slot) {
+  const std::filesystem::path dir = filePath(folder);
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  return dir / ("kelmo-sim-slot-" + std::to_string(slot) + ".lock");
+}
+
+}  // namespace
+
 #ifdef _WIN32
-// On Windows the simulator lives in a stand-in library for tests only; slots are not shared.
-bool SlotClaim::take(const std::string&, int) { return true; }
-void SlotClaim::release() {}
+bool SlotClaim::take(const std::string& folder, int slot) {
+  release();
+  // Opened without sharing: a second opener is refused until this handle closes, which
+  // the system does when the program ends or dies.
+  HANDLE file = CreateFileW(lockFile(folder, slot).c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  file_ = file;
+  return true;
+}
+
+void SlotClaim::release() {
+  if (file_ == nullptr) return;
+  CloseHandle(file_);
+  file_ = nullptr;
+}
+
+bool SlotClaim::held() const { return file_ != nullptr; }
 #else
 bool SlotClaim::take(const std::string& folder, int slot) {
   release();
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
-  const std::string file = (std::filesystem::path(folder) / ("kelmo-sim-slot-" + std::to_string(slot) + ".lock")).string();
+  const std::string file = lockFile(folder, slot).string();
   // Read-only is enough for the lock, and works on a file another user made.
   const int fd = ::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd == -1) return false;
@@ -42,6 +70,8 @@ void SlotClaim::release() {
   ::close(fd_);  // closing the only descriptor lets the lock go
   fd_ = -1;
 }
+
+bool SlotClaim::held() const { return fd_ != -1; }
 #endif
 
 }  // namespace kelmo::sim

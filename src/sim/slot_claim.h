@@ -13,15 +13,19 @@ class SlotClaim {
   SlotClaim(const SlotClaim&) = delete;
   SlotClaim& operator=(const SlotClaim&) = delete;
 
-  // Claims the slot in the folder (created when missing): the lock file
+  // Claims the slot in the folder (created when missing; a UTF-8 name): the lock file
   // kelmo-sim-slot-<slot>.lock there, held exclusively. False when another program holds
   // it or the file cannot be made. Any earlier claim of this object is given up first.
   bool take(const std::string& folder, int slot);
   void release();
-  bool held() const { return fd_ != -1; }
+  bool held() const;
 
  private:
-  int fd_ = -1;
+#ifdef _WIN32
+  void* file_ = nullptr;  // the lock file, opened without sharing
+#else
+  int fd_ = -1;  // the lock file, locked exclusively
+#endif
 };
 
 }  // namespace kelmo::sim

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "acquisition/dll_version.h"
+#include "app/run_script_file.h"
+#include "app/script_startup.h"
 #include "acquisition/module_library.h"
 #include "acquisition/run_state.h"
 #include "config/kelmo_params.h"
@@ -54,6 +56,7 @@ class HeadlessTest : public ::testing::Test {
   }
   void TearDown() override {
     setSettingsScriptRunner({});
+    setScriptWindowFactory({});
     setModuleLibrary(nullptr);
     resetRunState();
     fs::current_path(previousDir_);
@@ -164,6 +167,20 @@ TEST_F(HeadlessTest, AFailedStartIsReportedOnStandardError) {
   EXPECT_NE(err.find(dllVersionMessage(0x00020001)), std::string::npos) << err;
   EXPECT_EQ(out.find("Create file"), std::string::npos);
   EXPECT_FALSE(fs::exists("test.dat"));
+}
+
+// The start-up's own runner on a kelmo.ini that stops itself with Abort: the settings made
+// before it stand and the run starts.
+TEST_F(HeadlessTest, ASettingsScriptThatAbortsItselfStillStartsTheRun) {
+  useSim();
+  installScreenlessScripts();
+  std::ofstream(SettingsFileName, std::ios::binary)
+      << utf8ToCp1251("begin\r\n  kelmo_params.FileName := 'aborted.dat';\r\n  Abort;\r\n"
+                      "  kelmo_params.FileName := 'not_reached.dat';\r\nend.\r\n");
+  EXPECT_EQ(run(0.5), kHeadlessNormalStop) << err;
+  EXPECT_EQ(err.find("Не удалось инициализировать"), std::string::npos) << err;
+  EXPECT_TRUE(fs::exists("aborted.dat"));
+  EXPECT_FALSE(fs::exists("not_reached.dat"));
 }
 
 TEST_F(HeadlessTest, FailedSettingsScriptEndsWith123BeforeAnyRun) {

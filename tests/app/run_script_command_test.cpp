@@ -78,6 +78,23 @@ TEST(RunScriptCommand, DialogsPrintTheirTextAndDoNotWait) {
             "Succesfully Executed\n");
 }
 
+// Abort is the script stopping itself: the lines before it, success, exit 0.
+TEST(RunScriptCommand, AScriptThatAbortsItselfSucceeds) {
+  const CommandResult r = runScript(
+      "begin\r\n"
+      "  kelmo_params.DATA_QUERY_PERIOD_MS := 500;\r\n"
+      "  if not FileExists('калибровка.txt') then\r\n"
+      "  begin\r\n"
+      "    writeLn('нет калибровки, остальное по умолчанию');\r\n"
+      "    Abort;\r\n"
+      "  end;\r\n"
+      "  writeLn('не дошли');\r\n"
+      "end.\r\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out,
+            "Compiled Script: \nSuccesfully compiled\n\nнет калибровки, остальное по умолчанию\nSuccesfully Executed\n");
+}
+
 TEST(RunScriptCommand, FailuresExitWithOne) {
   struct Case {
     const char* script;
@@ -86,6 +103,12 @@ TEST(RunScriptCommand, FailuresExitWithOne) {
   const Case cases[] = {
       {"begin\r\n  kelmo_params.setRange(8, 5000);\r\nend.\r\n",
        "Error while executing script: Exception: номер канала может быть от 0 до 7, а передано 8\n"},
+      // An exception of a class that no handler takes.
+      {"begin\r\n  try\r\n    kelmo_params.adcRate := StrToFloat('4,0x');\r\n  except\r\n"
+       "    on E: EMathError do writeLn('не то');\r\n  end;\r\nend.\r\n",
+       "Error while executing script: Exception: '4,0x' is not a valid floating point value\n"},
+      {"begin\r\n  Assert(kelmo_params.ChannelsQuantity > 8, 'мало каналов');\r\nend.\r\n",
+       "Error while executing script: Exception: мало каналов (line 2)\n"},
       // A compile failure: the compile text alone, ending in its empty line.
       {"begin\r\n  writeLn('x')\r\n  writeLn('y');\r\nend.\r\n", "\n\n"},
       {"", "\n\n"},

@@ -56,6 +56,18 @@ TEST(ScriptFile, ReadsWindows1251AndWritesItBackWithCrLf) {
   EXPECT_EQ(test::readBytes(file), utf8ToCp1251("begin\r\n  writeLn('Привет, стенд');\r\nend.\r\n"));
 }
 
+TEST(ScriptFile, AFileInUtf8IsReadAsUtf8AndSavedInWindows1251) {
+  test::TempDir dir;
+  const std::string file = dir.file("utf8.pas");
+  for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
+    test::writeBytes(file, bom + "begin\r\n  writeLn('Привет');\r\nend.\r\n");
+    const Lines lines = readScriptFile(file);
+    EXPECT_EQ(lines, (Lines{"begin", "  writeLn('Привет');", "end."})) << bom.size();
+    writeScriptFile(file, lines);
+    EXPECT_EQ(test::readBytes(file), utf8ToCp1251("begin\r\n  writeLn('Привет');\r\nend.\r\n"));
+  }
+}
+
 TEST(ScriptFile, WritingReplacesTheWholeFile) {
   test::TempDir dir;
   const std::string file = dir.file("kelmo.ini");
@@ -148,6 +160,21 @@ TEST_F(ScriptRunTexts, ACompileErrorShowsItsMessageWithRowAndColumnAndNothingRun
   EXPECT_EQ(run.pane.back(), "");
   EXPECT_EQ(test::joined(run.pane).find("Succesfully"), std::string::npos);
   EXPECT_EQ(kelmo_params().airDelay, 0);
+}
+
+TEST_F(ScriptRunTexts, RussianTextCountsLettersInsideAndShowsReadableOutside) {
+  const test::ScriptRun run = test::runScriptText(
+      "var s: string; i: Integer;\r\nbegin\r\n  s := 'Привет, мир';\r\n"
+      "  writeLn(IntToStr(Length(s)) + ' ' + Copy(s, 1, 6) + ' ' + IntToStr(Ord(s[1])));\r\n"
+      "  kelmo_params.FileName := 'Опыт ' + s[9] + '.dat';\r\n"
+      "  writeLn(IntToStr(Length(kelmo_params.FileName)));\r\n"
+      "  i := StrToInt(s);\r\nend.\r\n");
+  EXPECT_FALSE(run.succeeded);
+  EXPECT_EQ(kelmo_params().FileName, "Опыт м.dat");
+  const std::string pane = test::joined(run.pane);
+  EXPECT_NE(pane.find("11 Привет 207"), std::string::npos) << pane;
+  EXPECT_NE(pane.find("\n10\n"), std::string::npos) << pane;
+  EXPECT_NE(pane.find("'Привет, мир' is not a valid integer value"), std::string::npos) << pane;
 }
 
 TEST_F(ScriptRunTexts, AnEmptyFileDoesNotCompile) {

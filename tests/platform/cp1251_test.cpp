@@ -33,5 +33,21 @@ TEST(Cp1251, CharactersOutsideTheCodePageAndBrokenSequencesBecomeQuestionMarks) 
   EXPECT_EQ(utf8ToCp1251("\xFF"), "?");
 }
 
+TEST(Cp1251, MultiByteUtf8IsToldFromWindows1251) {
+  struct Case { std::string bytes; bool utf8; };
+  const Case cases[] = {
+      {"Привет, мир", true},
+      {utf8ToCp1251("Привет, мир"), false},
+      {utf8ToCp1251("ПРИВЕТ ЁЖ"), false},
+      {"plain ASCII", false},
+      {"", false},
+      {"a\xC0\x80", false},            // an overlong form
+      {"\xED\xA0\x80", false},         // a surrogate
+      {"\xF0\x9F\x98\x80", true},      // beyond the basic plane
+      {"\xD0", false},                 // cut short
+  };
+  for (const Case& c : cases) EXPECT_EQ(isMultiByteUtf8(c.bytes), c.utf8) << cp1251ToUtf8(c.bytes);
+}
+
 }  // namespace
 }  // namespace kelmo

@@ -117,6 +117,15 @@ TEST(Limits, RuntimeErrorsCarryThePositionOfTheirStatement) {
   EXPECT_EQ(engine.errorCol(), 11);
 }
 
+TEST(Limits, ACallThroughNilCarriesItsPosition) {
+  ScriptEngine engine;
+  ASSERT_TRUE(engine.compile("type TF = function(x: double): double;\nvar f: TF; y: double;\nbegin\n  y :=  f(y);\nend."));
+  EXPECT_FALSE(engine.execute());
+  EXPECT_EQ(engine.errorText(), "Call through nil: the procedural value 'f' holds no routine");
+  EXPECT_EQ(engine.errorRow(), 4);
+  EXPECT_EQ(engine.errorCol(), 9);
+}
+
 TEST(Limits, DateTimeToStrUsesThePlatformTexts) {
   Outcome r = run("begin writeLn(DateTimeToStr(45000.25)); writeLn(DateTimeToStr(45000)); end.", ExecutionLimits{});
   ASSERT_TRUE(r.ran) << r.error;

@@ -283,6 +283,26 @@ TEST_F(PluginTest, AScriptCanCatchANativeException) {
   EXPECT_EQ(out, std::vector<std::string>{"refused: channel must be 0..7, not 9"});
 }
 
+TEST_F(PluginTest, NativesTakeElementsAndFieldsAsVarArgumentsAndServeAsProceduralValues) {
+  ASSERT_EQ(run("type TTag = record Text: string; Port: word; end;\n"
+                "  TReader = function(var value: word): boolean;\n"
+                "var words: array of word; tags: array[1..2] of TTag; read: TReader; k: integer;\n"
+                "begin\n"
+                "  SetLength(words, 3);\n"
+                "  words[2] := 1;\n"
+                "  pModule_TTL_IN(words[2]);\n"
+                "  tags[2].Text := 'x';\n"
+                "  k := 0;\n"
+                "  AddTag(tags[2].Text, 'y', 2);\n"
+                "  read := pModule_TTL_IN;\n"
+                "  tags[1].Port := 3;\n"
+                "  if read(tags[1].Port) then writeLn(IntToHex(words[2], 4) + ' ' + tags[2].Text + ' ' + IntToStr(tags[1].Port));\n"
+                "end."),
+            "");
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"in 1", "in 3"}));
+  EXPECT_EQ(out, (std::vector<std::string>{"BEEF xyy 48879"}));
+}
+
 TEST_F(PluginTest, ScriptErrorsAboutPluginNames) {
   EXPECT_EQ(run("begin\n  rig_params.ranges := 1;\nend."),
             "compile failed: [Error] (2:14): Unknown member 'ranges' of class 'tRig_Params'\n");
@@ -304,6 +324,8 @@ class BrokenImport : public ImportPlugin {
     c.declareRoutine("Function bad( x : integer : boolean");
     c.declareRoutine("Procedure oddType( x : TNoSuchType)");
     c.declareClass("TOrphan", "TNoParent");
+    c.declare("type TNotify = procedure;");
+    c.declareRoutine("procedure Each(f: TNotify)");
   }
   void executeImport(RuntimeBinder& b) override {
     b.bindRoutine("good", [](NativeCall&) { return Value(1); });
@@ -320,6 +342,7 @@ TEST(PluginDeclarations, BadDeclarationTextsAreReportedWithTheirModule) {
                           "[Error] uBroken(1:27): ')' expected but ':' found",
                           "[Error] uBroken(1:24): Unknown type 'TNoSuchType'",
                           "[Error] uBroken(1:1): Unknown parent class 'TNoParent' of class 'TOrphan'",
+                          "[Error] uBroken(1:11): 'Each': procedural types are not passed to or from natives",
                       }));
 }
 

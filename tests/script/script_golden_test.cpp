@@ -1,6 +1,7 @@
 // Every script in data/*.pas runs through compile and execute; the comment blocks at its
 // end say what must come out:
-//   (* output          lines written with writeLn, in order
+//   (* output          lines written with writeLn, in order, as UTF-8 (the engine's Windows-1251
+//                      strings converted as the program shows them)
 //   (* messages        every compiler message, formatted (without it: no messages at all)
 //   (* error           the execution error text (without it: the run must succeed)
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1251.h"
 #include "platform/text_format.h"
 #include "script/script_engine.h"
 
@@ -70,7 +72,7 @@ TEST_P(GoldenScript, ProducesItsExpectedOutput) {
   std::vector<std::string> output;
   engine.setOnCompile([&](CompileContext& ctx) {
     ctx.declareRoutine("procedure writeLn(const Message: string);", [&](NativeCall& call) {
-      output.push_back(call.arg(0).asString());
+      output.push_back(cp1251ToUtf8(call.arg(0).text()));
       return Value();
     });
   });

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1251.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
 #include "script/script_engine.h"
@@ -107,7 +108,7 @@ TEST_P(LibraryScript, ProducesItsExpectedOutput) {
   for (auto& plugin : standardImports(dialogs)) engine.addPlugin(plugin);
   engine.setOnCompile([&](script::CompileContext& ctx) {
     ctx.declareRoutine("procedure writeLn(const Message: string);", [&](script::NativeCall& call) {
-      output.push_back(call.arg(0).asString());
+      output.push_back(cp1251ToUtf8(call.arg(0).text()));
       return script::Value();
     });
   });

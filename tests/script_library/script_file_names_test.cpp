@@ -101,7 +101,7 @@ TEST_F(ConfinedLibrary, FilesInsideTheFolderWorkAndOutsideOnesAreRefused) {
       "  if ForceDirectories('sub/inner') and RenameFile('list.txt', 'sub/inner/moved.txt') then writeLn('moved');\n"
       "  l.Clear;\n"
       "  l.LoadFromFile('sub/inner/moved.txt');\n"
-      "  writeLn(l.Values['a'] + ' ' + BoolToStr(FileExists('list.txt')));\n"
+      "  writeLn(l.Values['a'] + ' ' + BoolToStr(FileExists('list.txt'), True));\n"
       "  for i := 0 to 4 do Attempt(IntToStr(i), i);\n"
       "end.";
   ASSERT_TRUE(engine_.compile(script)) << script::formatMessage(engine_.messages().front());

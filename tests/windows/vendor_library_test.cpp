@@ -1,7 +1,8 @@
-// The module library loaded from a DLL (the stand-in library, which carries the simulated
-// module): every slot the program calls, the overlapped reads and their cancel, and the
-// choice of the library at start-up. Each result is compared with the simulated module
-// run in this process with the same settings.
+// The module library as the Windows program uses it, loaded from a DLL (the stand-in
+// library, which carries the simulated module) and as the simulated module inside the
+// program (KELMO_MODULE_LIBRARY=sim): every slot the program calls, the overlapped reads
+// completed and cancelled through the kernel, and the choice of the library at start-up.
+// Each result is compared with the plain simulated module with the same settings.
 #include "acquisition/vendor_library_windows.h"
 
 #include <windows.h>
@@ -101,13 +102,21 @@ std::vector<std::int16_t> referenceBlocks(const std::vector<DWORD>& sizes) {
   return samples;
 }
 
-class VendorLibraryTest : public ::testing::Test {
+// Which library: "standin", the DLL, or "sim", the program's own simulated module.
+class VendorLibraryTest : public ::testing::TestWithParam<std::string> {
  protected:
   static void SetUpTestSuite() { setEnvironment("KELMO_SIM", kStandInSettings); }
 
   void SetUp() override {
     std::string error;
-    library_ = loadVendorLibrary(standInPath(), error);
+    if (GetParam() == "standin") {
+      library_ = loadVendorLibrary(standInPath(), error);
+    } else {
+      setEnvironment("KELMO_MODULE_LIBRARY", "sim");
+      setEnvironment("KELMO_SIM_LOCK_DIR", fs::absolute("vendor_library_slots").string().c_str());
+      library_ = chooseModuleLibraryFromEnvironment(error);
+      setEnvironment("KELMO_MODULE_LIBRARY", "");
+    }
     ASSERT_NE(library_, nullptr) << error;
     module_ = library_->CreateLInstance("e154");
     ASSERT_NE(module_, nullptr);
@@ -130,13 +139,13 @@ class VendorLibraryTest : public ::testing::Test {
   bool released_ = false;
 };
 
-TEST_F(VendorLibraryTest, EntryPointsGiveTheVersionAndAnInterfaceOnlyForE154) {
+TEST_P(VendorLibraryTest, EntryPointsGiveTheVersionAndAnInterfaceOnlyForE154) {
   EXPECT_EQ(library_->GetDllVersion(), 0x00030004u);
   EXPECT_EQ(library_->CreateLInstance("e140"), nullptr);
   EXPECT_EQ(library_->CreateLInstance(""), nullptr);
 }
 
-TEST_F(VendorLibraryTest, OpenLDeviceAnswersOnlyInTheModulesSlot) {
+TEST_P(VendorLibraryTest, OpenLDeviceAnswersOnlyInTheModulesSlot) {
   EXPECT_EQ(module_->OpenLDevice(0), 0);
   EXPECT_EQ(module_->OpenLDevice(kSlot + 1), 0);
   EXPECT_NE(module_->OpenLDevice(kSlot), 0);
@@ -144,7 +153,7 @@ TEST_F(VendorLibraryTest, OpenLDeviceAnswersOnlyInTheModulesSlot) {
   EXPECT_EQ(module_->GetUsbSpeed(nullptr), 0);  // closed again: nothing answers
 }
 
-TEST_F(VendorLibraryTest, IdentityAndDescription) {
+TEST_P(VendorLibraryTest, IdentityAndDescription) {
   open();
   char name[32];
   std::memset(name, 'x', sizeof name);
@@ -163,7 +172,7 @@ TEST_F(VendorLibraryTest, IdentityAndDescription) {
   EXPECT_STREQ(reinterpret_cast<const char*>(description.bytes + kDescriptionSerialOffset), "1E154WINE7");
 }
 
-TEST_F(VendorLibraryTest, AdcSettingsComeBackAsTheModuleHasThem) {
+TEST_P(VendorLibraryTest, AdcSettingsComeBackAsTheModuleHasThem) {
   open();
   ADC_PARS_E154 pars{};
   ADC_PARS_E154 expected{};
@@ -183,7 +192,7 @@ TEST_F(VendorLibraryTest, AdcSettingsComeBackAsTheModuleHasThem) {
   EXPECT_NE(pars.AdcRate, 77.7);
 }
 
-TEST_F(VendorLibraryTest, CodesConvertToTheModulesVolts) {
+TEST_P(VendorLibraryTest, CodesConvertToTheModulesVolts) {
   open();
   struct Case {
     std::int16_t code;
@@ -207,7 +216,7 @@ TEST_F(VendorLibraryTest, CodesConvertToTheModulesVolts) {
   }
 }
 
-TEST_F(VendorLibraryTest, DigitalOutputsLoopBackToTheInputsWhileEnabled) {
+TEST_P(VendorLibraryTest, DigitalOutputsLoopBackToTheInputsWhileEnabled) {
   open();
   WORD in = 0x1111;
   ASSERT_NE(module_->ENABLE_TTL_OUT(kModuleTrue), 0);
@@ -219,7 +228,7 @@ TEST_F(VendorLibraryTest, DigitalOutputsLoopBackToTheInputsWhileEnabled) {
   EXPECT_EQ(in, 0);
 }
 
-TEST_F(VendorLibraryTest, ReadsCompleteThroughTheCallersOverlappedEventsInOrder) {
+TEST_P(VendorLibraryTest, ReadsCompleteThroughTheCallersOverlappedEventsInOrder) {
   open();
   ASSERT_NE(module_->STOP_ADC(), 0);
   KernelRead first(1312);
@@ -245,7 +254,7 @@ TEST_F(VendorLibraryTest, ReadsCompleteThroughTheCallersOverlappedEventsInOrder)
   EXPECT_TRUE(std::equal(second.buffer.begin(), second.buffer.end(), expected.begin() + 1312));
 }
 
-TEST_F(VendorLibraryTest, CancelIoOnTheDeviceHandleEndsTheCallersPendingRead) {
+TEST_P(VendorLibraryTest, CancelIoOnTheDeviceHandleEndsTheCallersPendingRead) {
   open();
   KernelRead pending(2000);
   ASSERT_NE(module_->ReadData(&pending.request), 0);
@@ -273,7 +282,7 @@ TEST_F(VendorLibraryTest, CancelIoOnTheDeviceHandleEndsTheCallersPendingRead) {
   ASSERT_NE(module_->STOP_ADC(), 0);
 }
 
-TEST_F(VendorLibraryTest, ReleaseLInstanceEndsTheInterface) {
+TEST_P(VendorLibraryTest, ReleaseLInstanceEndsTheInterface) {
   open();
   EXPECT_NE(module_->ReleaseLInstance(), 0);
   released_ = true;
@@ -281,6 +290,9 @@ TEST_F(VendorLibraryTest, ReleaseLInstanceEndsTheInterface) {
   KernelRead late(100);
   EXPECT_EQ(module_->ReadData(&late.request), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Windows, VendorLibraryTest, ::testing::Values("standin", "sim"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 TEST(VendorLibraryLoad, ProblemsAreNamed) {
   struct Case {
@@ -309,7 +321,7 @@ TEST(ModuleLibraryChoice, OnWindowsTheChoiceIsALibraryFileTheVendorsByDefault) {
   const Case cases[] = {
       {"", true, ""},  // the vendor's file name, found beside this program
       {path.c_str(), true, ""},
-      {"sim", false, "KELMO_MODULE_LIBRARY=sim: the simulated module runs inside the program only off Windows"},
+      {"sim", true, ""},  // the simulated module inside the program
       {"missing.dll", false, "cannot load the module library \"missing.dll\""},
   };
   for (const Case& c : cases) {
@@ -322,9 +334,59 @@ TEST(ModuleLibraryChoice, OnWindowsTheChoiceIsALibraryFileTheVendorsByDefault) {
       EXPECT_EQ(library->GetDllVersion(), 0x00030004u);
     } else {
       EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+      // The message says how to start without the library.
+      EXPECT_NE(error.find("\nTo run kelmo on its simulated module instead, set KELMO_MODULE_LIBRARY=sim"),
+                std::string::npos)
+          << error;
     }
   }
   setEnvironment("KELMO_MODULE_LIBRARY", "");
+}
+
+TEST(ModuleLibraryChoice, ALibraryOfTheOtherArchitectureIsNamedSo) {
+  // Any DLL of the other architecture serves: Wine's own are at hand.
+#ifdef _WIN64
+  const fs::path other = "Z:/usr/lib/i386-linux-gnu/wine/i386-windows/version.dll";
+#else
+  const fs::path other = "Z:/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/version.dll";
+#endif
+  if (!fs::exists(other)) GTEST_SKIP() << "no DLL of the other architecture at " << other.string();
+  setEnvironment("KELMO_MODULE_LIBRARY", other.string().c_str());
+  std::string error;
+  EXPECT_EQ(chooseModuleLibraryFromEnvironment(error), nullptr);
+  setEnvironment("KELMO_MODULE_LIBRARY", "");
+  EXPECT_NE(error.find("is a library for another processor architecture than this kelmo's"), std::string::npos)
+      << error;
+  EXPECT_NE(error.find("KELMO_MODULE_LIBRARY=sim"), std::string::npos) << error;
+}
+
+TEST(ModuleLibraryChoice, OnWindowsTheSimulatedSlotIsOneProgramsAtATime) {
+  const fs::path slots = fs::absolute("choice_slots");
+  setEnvironment("KELMO_MODULE_LIBRARY", "sim");
+  setEnvironment("KELMO_SIM", "latency_us=0");
+  setEnvironment("KELMO_SIM_LOCK_DIR", slots.string().c_str());
+  std::string error;
+  const std::shared_ptr<ModuleLibrary> first = chooseModuleLibraryFromEnvironment(error);
+  const std::shared_ptr<ModuleLibrary> second = chooseModuleLibraryFromEnvironment(error);
+  setEnvironment("KELMO_MODULE_LIBRARY", "");
+  setEnvironment("KELMO_SIM", kStandInSettings);
+  ASSERT_NE(first, nullptr) << error;
+  ASSERT_NE(second, nullptr) << error;
+  ILE154* a = first->CreateLInstance("e154");
+  ILE154* b = second->CreateLInstance("e154");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  // The claim is a file opened without sharing: a second opener, in this process or
+  // another, is refused until the first lets go.
+  ASSERT_NE(a->OpenLDevice(0), 0);
+  EXPECT_TRUE(fs::exists(slots / "kelmo-sim-slot-0.lock"));
+  EXPECT_EQ(b->OpenLDevice(0), 0);
+  ASSERT_NE(a->CloseLDevice(), 0);
+  EXPECT_NE(b->OpenLDevice(0), 0);
+  EXPECT_EQ(a->OpenLDevice(0), 0);
+  b->ReleaseLInstance();
+  EXPECT_NE(a->OpenLDevice(0), 0);
+  a->ReleaseLInstance();
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ void printUsage(std::FILE* out) {
 }
 
 int usageError(const std::string& message) {
+  kelmo::useParentConsoleWhenDetached();
   kelmo::writeConsoleText(stderr, "kelmo: " + message + "\nTry 'kelmo --help' for more information.\n");
   return kUsageExitCode;
 }
@@ -130,12 +131,15 @@ int main(int argc, char** argv) {
   // Read once as UTF-16 on Windows: file names may be Russian.
   const std::vector<std::string> arguments = kelmo::programArguments(argc, argv);
   if (!arguments.empty() && arguments.front() == "report") {
+    kelmo::useParentConsoleWhenDetached();
 #ifdef KELMO_WITH_QT
     kelmo::installReportPlot();
 #endif
     return kelmo::reportCommand({arguments.begin() + 1, arguments.end()});
   }
   const CommandLine line = parseCommandLine(arguments);
+  // Every command but the window's prints.
+  if (line.help || line.version || line.runScript || line.headless) kelmo::useParentConsoleWhenDetached();
   if (line.help) {
     printUsage(stdout);
     return 0;
@@ -146,18 +150,18 @@ int main(int argc, char** argv) {
   }
   if (!line.error.empty()) return usageError(line.error);
 
-  // Before any settings script: a script may initialise the module.
-  if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
-
   if (line.runScript) {
     if (line.headless || !line.unknown.empty()) return usageError("--run-script takes no other options");
+    // Before any settings script: a script may initialise the module.
+    if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
     return kelmo::runScriptCommand(*line.runScript);
   }
 
-  if (line.review && (line.headless || line.runScript)) return usageError("--review takes no other options");
+  if (line.review && line.headless) return usageError("--review takes no other options");
 
   if (line.headless) {
     if (!line.unknown.empty()) return usageError("unknown option '" + line.unknown.front() + "'");
+    if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
     kelmo::installScreenlessScripts();
     return kelmo::runHeadless(line.duration);
   }
@@ -168,16 +172,26 @@ int main(int argc, char** argv) {
   }
 
 #ifdef KELMO_WITH_QT
+  // Before the toolkit, whose own warnings would come first on standard error. The review
+  // window needs no module.
+  std::string libraryProblem;
+  const bool libraryChosen = line.review || kelmo::chooseModuleLibraryAtStartup(&libraryProblem);
   // The toolkit takes its own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
   const CommandLine rest = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!rest.unknown.empty()) return usageError("unknown option '" + rest.unknown.front() + "'");
   if (line.review) return kelmo::runReviewWindow(*line.review);
+  if (!libraryChosen) {
+    kelmo::showModuleLibraryProblem(libraryProblem);
+    return kelmo::kBadModuleLibraryExitCode;
+  }
   kelmo::installScriptWindow();
   kelmo::installReviewWindow();
   return kelmo::runWindowedProgram(app);
 #else
   if (line.review) return usageError("--review needs the window, and this build has none; try 'kelmo report'");
+  // A bad module library choice is the first thing to report, as in a build with the window.
+  if (!kelmo::chooseModuleLibraryAtStartup()) return kelmo::kBadModuleLibraryExitCode;
   return usageError("this build has no window; use --headless");
 #endif
 }

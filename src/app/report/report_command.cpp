@@ -91,8 +91,8 @@ class MalformedLister : public datafile::ReadSink {
     std::string text = cp1251ToUtf8(m.text.substr(0, kShown));
     for (char& c : text)
       if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    std::fprintf(stderr, "%s:%llu: %.*s: '%s'%s\n", file_.c_str(), static_cast<unsigned long long>(m.lineNumber),
-                 static_cast<int>(m.reason.size()), m.reason.data(), text.c_str(), m.text.size() > kShown ? "..." : "");
+    writeConsoleLine(stderr, file_ + ":" + std::to_string(m.lineNumber) + ": " + std::string(m.reason) + ": '" + text +
+                                 "'" + (m.text.size() > kShown ? "..." : ""));
   }
 
  private:
@@ -238,16 +238,18 @@ int reportCommand(const std::vector<std::string>& args) {
     std::vector<const datafile::RunSummary*> shown;
     for (const datafile::RunSummary& run : runs)
       if (selected == 0 || run.start.index == selected) shown.push_back(&run);
-    std::printf("%s: %d run%s, %llu malformed line%s\n", o.file.c_str(), count, count == 1 ? "" : "s",
-                static_cast<unsigned long long>(summary.malformedTotal()), summary.malformedTotal() == 1 ? "" : "s");
-    std::fputs(runTable(shown).c_str(), stdout);
+    // Through the console helper: a Russian file name must reach a Windows console readable.
+    const std::uint64_t malformed = summary.malformedTotal();
+    std::string text = o.file + ": " + std::to_string(count) + " run" + (count == 1 ? "" : "s") + ", " +
+                       std::to_string(malformed) + " malformed line" + (malformed == 1 ? "" : "s") + "\n";
+    text += runTable(shown);
     for (const datafile::RunSummary* run : shown) {
       const bool detailed = o.stats || selected != 0;
       if (!detailed) continue;
-      std::printf("\nrun %d\n", run->start.index);
-      std::fputs(gapList(*run).c_str(), stdout);
-      if (o.stats) std::fputs(statsTable(*run).c_str(), stdout);
+      text += "\nrun " + std::to_string(run->start.index) + "\n" + gapList(*run);
+      if (o.stats) text += statsTable(*run);
     }
+    writeConsoleText(stdout, text);
   }
   return summary.malformedTotal() ? kReportMalformedLines : kReportDone;
 }

@@ -17,14 +17,17 @@ constexpr int kPictureWidth = 1600;
 constexpr int kPictureHeight = 1000;
 
 std::optional<std::string> writePlot(const PlotRequest& request) {
-  // The offscreen platform draws without a display; a window build may run this too.
+  // A platform that draws without a display (KELMO_PLOT_PLATFORM: offscreen, or where Qt has
+  // none, minimal); a window build may run this too.
   std::unique_ptr<QApplication> app;
   if (QApplication::instance() == nullptr) {
     // Standard error belongs to the list of malformed lines, not to the toolkit's notes.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
       if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "kelmo report: %s\n", qPrintable(text));
     });
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef KELMO_PLOT_PLATFORM
+    qputenv("QT_QPA_PLATFORM", KELMO_PLOT_PLATFORM);
+#endif
     static int argc = 1;
     static char name[] = "kelmo";
     static char* argv[] = {name, nullptr};

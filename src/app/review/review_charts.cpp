@@ -1,7 +1,9 @@
 #include "app/review/review_charts.h"
 
 #include <QFileInfo>
+#ifdef KELMO_HAVE_SVG
 #include <QSvgGenerator>
+#endif
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -192,6 +194,7 @@ std::optional<std::string> savePlot(QCustomPlot* plot, const QString& fileName, 
   } else if (suffix == QLatin1String("pdf")) {
     saved = plot->savePdf(fileName, width, height);
   } else if (suffix == QLatin1String("svg")) {
+#ifdef KELMO_HAVE_SVG
     QSvgGenerator svg;
     svg.setFileName(fileName);
     svg.setSize(QSize(width, height));
@@ -202,6 +205,10 @@ std::optional<std::string> savePlot(QCustomPlot* plot, const QString& fileName, 
       plot->toPainter(&painter, width, height);
       saved = painter.end();
     }
+#else
+    return "this kelmo writes no .svg pictures (its Qt has no SVG module): write '" + fileName.toStdString() +
+           "' as .png or .pdf";
+#endif
   } else {
     return "pictures are written as .png, .svg or .pdf, not '" + fileName.toStdString() + "'";
   }

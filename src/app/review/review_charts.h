@@ -53,7 +53,7 @@ class ReviewCharts {
 };
 
 // Writes the plot to a .png, .svg or .pdf file of width × height pixels; the reason when
-// the file cannot be written.
+// the file cannot be written (.svg needs a Qt with its SVG module).
 std::optional<std::string> savePlot(QCustomPlot* plot, const QString& fileName, int width, int height);
 
 }  // namespace kelmo

@@ -168,9 +168,12 @@ void TfmScripter::showFirstCompileError() {
   // Errors in a plug-in's declarations have no place in the editor.
   if (!error.module.empty() || error.row < 1) return;
   const int line = error.row - 1;
-  // The engine counts columns in bytes of the UTF-8 text, the editor in characters.
-  const QByteArray lineBytes = memo1_->text(line).toUtf8();
-  const int index = static_cast<int>(QString::fromUtf8(lineBytes.left(std::max(error.col - 1, 0))).size());
+  // The engine counts columns in characters (one Windows-1251 byte each), the editor in
+  // UTF-16 units: a character beyond the basic plane takes two.
+  const QString lineText = memo1_->text(line);
+  int index = 0;
+  for (int column = 1; column < error.col && index < lineText.size(); ++column)
+    index += lineText.at(index).isHighSurrogate() ? 2 : 1;
   memo1_->setCursorPosition(line, index);
   memo1_->markerAdd(line, kErrorMarker);
   memo1_->ensureLineVisible(line);

@@ -9,6 +9,8 @@
 #include "app/version.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/console_text.h"
+#include "platform/message_box.h"
 
 namespace kelmo {
 
@@ -20,6 +22,13 @@ constexpr int kSettingsFailedExitCode = 123;
 void endWindowedProgram(int exitCode) { QCoreApplication::exit(exitCode); }
 
 }  // namespace
+
+void showModuleLibraryProblem(const std::string& message) {
+  if (standardErrorIsConnected()) return;
+  installDialogMessageBoxes();
+  showMessageBox({kProgramName, "Не удалось выбрать библиотеку модуля E-154:\n\n" + message, BoxIcon::Error,
+                  BoxButtons::Ok});
+}
 
 int runWindowedProgram(QApplication& app) {
   QApplication::setApplicationName(QString::fromLatin1(kProgramName));

@@ -154,6 +154,18 @@ TEST(ScriptStartup, ASuccessfulRunInTheWindowLetsTheStartUpContinue) {
   EXPECT_TRUE(has(o, "main window, DATA_QUERY_PERIOD_MS=750")) << o.out;
 }
 
+// Abort ends the script as a stop it asked for: the settings made before it stand and no
+// window opens.
+TEST(ScriptStartup, AScriptThatAbortsItselfLetsTheStartUpContinue) {
+  const Outcome o = startUp("begin\r\n  kelmo_params.DATA_QUERY_PERIOD_MS := 900;\r\n  Abort;\r\n"
+                            "  kelmo_params.DATA_QUERY_PERIOD_MS := 1;\r\nend.\r\n",
+                            "close");
+  EXPECT_EQ(o.exitCode, 0) << o.out;
+  EXPECT_FALSE(has(o, "script window")) << o.out;
+  EXPECT_FALSE(has(o, "box: ")) << o.out;
+  EXPECT_TRUE(has(o, "main window, DATA_QUERY_PERIOD_MS=900")) << o.out;
+}
+
 TEST(ScriptStartup, ASettingsFileThatCannotBeReadEndsWithCode2) {
   const Outcome o = startUp("", "close", true);
   EXPECT_EQ(o.exitCode, 2) << o.out;

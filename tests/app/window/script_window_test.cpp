@@ -131,6 +131,26 @@ TEST_F(ScriptWindowTest, F9RunsTheEditorTextAndTwoRunsShowOnlyTheSecond) {
                    "передано 1000"}));
 }
 
+// F9 on a script that stops itself with Abort: no error, the settings made before it stand;
+// one that fails with an exception of a class shows its message as any failure does.
+TEST_F(ScriptWindowTest, AnAbortedRunSucceedsAndAnUncaughtExceptionFails) {
+  auto w = loadedWindow(
+      "begin\r\n  kelmo_params.DATA_QUERY_PERIOD_MS := 300;\r\n  writeLn('стоп');\r\n  Abort;\r\n"
+      "  kelmo_params.DATA_QUERY_PERIOD_MS := 1;\r\nend.\r\n");
+  w->show();
+  QTest::keyClick(w->memo1(), Qt::Key_F9);
+  EXPECT_TRUE(w->runSucceeded());
+  EXPECT_EQ(paneOf(*w), (Lines{"Compiled Script: ", "Succesfully compiled", "", "стоп", "Succesfully Executed"}));
+  EXPECT_EQ(kelmo_params().DATA_QUERY_PERIOD_MS, 300);
+  EXPECT_TRUE(boxes.empty());
+
+  w->memo1()->setText(QStringLiteral("begin\r\n  raise EConvertError.CreateFmt('канал %d', [3]);\r\nend.\r\n"));
+  QTest::keyClick(w->memo1(), Qt::Key_F9);
+  EXPECT_FALSE(w->runSucceeded());
+  EXPECT_EQ(paneOf(*w), (Lines{"Compiled Script: ", "Succesfully compiled", "",
+                               "Error while executing script: Exception: канал 3"}));
+}
+
 TEST_F(ScriptWindowTest, F9WithAModifierDoesNothing) {
   auto w = loadedWindow(kGoodScript);
   w->show();
@@ -151,14 +171,14 @@ TEST_F(ScriptWindowTest, ACompileErrorPutsTheCursorOnItAndMarksTheLine) {
   ASSERT_GE(pane.size(), 3u);
   EXPECT_EQ(pane[0], "Compiled Script: ");
   // A missing ';' is reported at the end of the line that lacks it.
-  EXPECT_EQ(pane[1].rfind("[Error] (3:16): ", 0), 0u) << pane[1];
+  EXPECT_EQ(pane[1].rfind("[Error] (3:15): ", 0), 0u) << pane[1];  // a letter counts one
   EXPECT_EQ(pane.back(), "");
   for (const std::string& line : pane) EXPECT_EQ(line.find("Succesfully"), std::string::npos);
 
   int line = -1, index = -1;
   w->memo1()->getCursorPosition(&line, &index);
   EXPECT_EQ(line, 2);
-  EXPECT_EQ(index, 14);  // characters, where the message's column counts bytes
+  EXPECT_EQ(index, 14);
   EXPECT_NE(w->memo1()->markersAtLine(2) & (1u << TfmScripter::kErrorMarker), 0u);
 
   // Corrected, the mark goes.

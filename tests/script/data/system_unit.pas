@@ -35,7 +35,7 @@ begin
   if (x > 40000) and (Date <= x) and (Time < 1) and (Frac(x) >= 0) then writeLn('clock');
   writeLn(FormatDateTime('yyyymmdd hhnnss', 45000.5));
   Sleep(1);
-  writeLn(BoolToStr(1 < 2) + IntToStr(Ord(Succ('a'))) + IntToStr(Pred(10)));
+  writeLn(BoolToStr(1 < 2, True) + IntToStr(Ord(Succ('a'))) + IntToStr(Pred(10)));
   if Odd(3) and not Odd(4) then writeLn('odd');
 end.
 (* output

@@ -27,7 +27,7 @@ begin
   list.StrictDelimiter := True;
   writeLn(list.DelimitedText);
   writeLn(list.CommaText);
-  writeLn(list.Delimiter + list.QuoteChar + BoolToStr(list.StrictDelimiter));
+  writeLn(list.Delimiter + list.QuoteChar + BoolToStr(list.StrictDelimiter, True));
 
   list.QuoteChar := '"';
   list.DelimitedText := ' a b ;"c;d";;e ';

@@ -23,7 +23,7 @@ begin
   if TryStrToFloat('2.5e3', x) then writeLn('float ' + FloatToStr(x));
   if not TryStrToFloat('2,5', x) then writeLn('kept ' + FloatToStr(x));
   writeLn(StringReplace('a-b-c', '-', '+', []) + ' ' + StringReplace('a-b-c', '-', '', [rfReplaceAll]) + ' ' + StringReplace('Ток ТОК ток', 'ток', 'I', [rfReplaceAll, rfIgnoreCase]) + ' ' + StringReplace('aaa', 'aa', 'b', [rfReplaceAll]));
-  writeLn(IntToStr(StrToInt64Def('x', -1)) + ' ' + BoolToStr(StrToBool('yes')) + ' ' + BoolToStr(StrToBool('0')));
+  writeLn(IntToStr(StrToInt64Def('x', -1)) + ' ' + BoolToStr(StrToBool('yes'), True) + ' ' + BoolToStr(StrToBool('0'), True));
 end.
 (* output
 chan|nel|ann|ab||

@@ -1,24 +1,12 @@
 #pragma once
 // One module of the stand-in library: the simulated E-154 behind the slot table, with its
-// reads completed through the kernel. The device handle is the reading end of a message
-// pipe; ReadData issues the caller's read on it with the caller's overlapped block, and a
-// pump thread writes each block the simulated module fills as one message, so the kernel
-// fills the caller's buffer, signals the caller's event and cancels the caller's reads.
-// STOP_ADC hands out every block filled before it; a read the caller cancels while the
-// stream runs keeps its block with the module until then.
+// reads completed through the kernel by the simulator's own KernelCompletedReads (a
+// message pipe is the device handle). Only the slot table is the stand-in's own.
 #include <windows.h>
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <set>
-#include <thread>
-#include <vector>
 
-#include "platform/auto_reset_event.h"
-
+#include "sim/kernel_completed_reads_windows.h"
 #include "sim/sim_module.h"
 #include "standin_slots.h"
 
@@ -26,9 +14,9 @@ namespace standin {
 
 class StandInModule final : public E154Slots {
  public:
-  // Null when the pipe cannot be made.
+  // Null when the reads cannot be set up.
   static std::unique_ptr<StandInModule> create(kelmo::sim::SimModule& sim);
-  ~StandInModule();
+  ~StandInModule() = default;
   StandInModule(const StandInModule&) = delete;
   StandInModule& operator=(const StandInModule&) = delete;
 
@@ -62,34 +50,11 @@ class StandInModule final : public E154Slots {
   BOOL WINAPI GET_MODULE_DESCRIPTION(void* descriptionRecord) override;
 
  private:
-  // The simulated module's side of one caller's read: its own buffer, event and request.
-  struct Block {
-    explicit Block(DWORD samples);
-    std::vector<std::int16_t> buffer;
-    kelmo::AutoResetEvent done;
-    kelmo::OVERLAPPED_BLOCK overlapped{};
-    kelmo::IO_REQUEST_LUSBAPI request{};
-    bool withdrawn = false;  // given up by the module; its event will not be set
-  };
-
-  StandInModule(kelmo::sim::SimModule& sim, HANDLE deviceEnd, HANDLE moduleEnd);
-  void pump();
-  void stopPump();
-  void withdrawBlocks();
-  void discardUnreadMessages();
+  StandInModule(kelmo::sim::SimModule& sim, std::unique_ptr<kelmo::sim::KernelCompletedReads> reads)
+      : sim_(sim), reads_(std::move(reads)) {}
 
   kelmo::sim::SimModule& sim_;
-  HANDLE deviceEnd_;  // the caller reads here
-  HANDLE moduleEnd_;  // the pump writes here
-
-  std::mutex issueMutex_;  // one read at a time, so the caller's reads and the blocks pair up in order
-  std::mutex mutex_;       // everything below
-  std::condition_variable changed_;
-  std::deque<std::shared_ptr<Block>> blocks_;  // in the order issued
-  std::set<std::thread::id> issuers_;
-  bool stopping_ = false;
-  kelmo::AutoResetEvent wake_;
-  std::thread pump_;
+  std::unique_ptr<kelmo::sim::KernelCompletedReads> reads_;
 };
 
 }  // namespace standin
