@@ -2,7 +2,7 @@
 // assigned to them ("c := Square", "c := @Square"), calls through them, and their
 // comparisons. A procedural value holds a routine of the script's top level or a native;
 // a nested routine needs the frame of the routine around it, which would be gone by the time
-// a stored value is called, so it cannot be one (as in Delphi).
+// a stored value is called, so it cannot be one (as in Object Pascal).
 #include "script/checker_impl.h"
 
 namespace kelmo::script {

@@ -317,19 +317,23 @@ class Parser {
 
   // routine type = "procedure" [params] ["of" "object"] | "function" [params] ":" type ["of" "object"]
   // params = "(" [param group {";" param group}] ")"
+  // formal-parameters = [ "(" [ param-group { ";" param-group } ] ")" ]
+  void formalParameters(RoutineDecl& r) {
+    if (!accept(Tok::LParen)) return;
+    if (!at(Tok::RParen)) {
+      do r.params.push_back(paramGroup());
+      while (accept(Tok::Semicolon));
+    }
+    expect(Tok::RParen);
+  }
+
   std::unique_ptr<TypeSpec> routineType(std::unique_ptr<TypeSpec> t) {
     t->form = TypeSpec::Routine;
     auto r = std::make_unique<RoutineDecl>();
     r->row = t->row;
     r->col = t->col;
     r->kind = take().kind == Tok::Function ? RoutineKind::Function : RoutineKind::Procedure;
-    if (accept(Tok::LParen)) {
-      if (!at(Tok::RParen)) {
-        do r->params.push_back(paramGroup());
-        while (accept(Tok::Semicolon));
-      }
-      expect(Tok::RParen);
-    }
+    formalParameters(*r);
     if (r->kind == RoutineKind::Function) {
       expect(Tok::Colon);
       r->result = typeSpec();
@@ -417,13 +421,7 @@ class Parser {
       r->className = r->name;
       r->name = expect(Tok::Identifier).text;
     }
-    if (accept(Tok::LParen)) {
-      if (!at(Tok::RParen)) {
-        do r->params.push_back(paramGroup());
-        while (accept(Tok::Semicolon));
-      }
-      expect(Tok::RParen);
-    }
+    formalParameters(*r);
     if (r->kind == RoutineKind::Function) {
       if (!at(Tok::Colon)) fail("':' expected but " + describe(cur()) + " found");
       take();
