@@ -4,12 +4,12 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "acquisition/run_state.h"
 #include "app/window/cached_frame_style.h"
 #include "app/window/live_chart.h"
+#include "app/window/value_box.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
 
@@ -27,14 +27,10 @@ QFont pixelFont(int pixels, bool bold = false) {
   return font;
 }
 
-// A box that shows text from the program. It takes the focus only by Tab (to copy its text):
-// a click must not take the keys F9 and Esc away from the window.
-QLineEdit* makeTextBox(QWidget* parent, const char* name) {
-  auto* box = new QLineEdit(parent);
+ValueBox* makeTextBox(QWidget* parent, const char* name) {
+  auto* box = new ValueBox(parent);
   box->setObjectName(QString::fromLatin1(name));
-  box->setReadOnly(true);
-  box->setFocusPolicy(Qt::TabFocus);
-  box->setStyle(CachedFrameStyle::instance());  // its text changes at every period
+  box->setStyle(CachedFrameStyle::instance());  // painted at every period
   return box;
 }
 
@@ -74,7 +70,7 @@ void TFrameChart::buildPanel() {
   auto* extraLabel2 = new QLabel(QStringLiteral("k2"), panel);
   extraLabel2->setObjectName(QStringLiteral("LabelK2"));
   EditK2_ = makeTextBox(panel, "EditK2");
-  for (QLineEdit* box : {EditK1_, EditK2_}) {
+  for (ValueBox* box : {EditK1_, EditK2_}) {
     box->setFont(pixelFont(10));
     box->setFixedHeight(17);
   }
@@ -147,15 +143,9 @@ void TFrameChart::showLatest() {
   Chart1_->drawIfStale();
   if (!textsPending_) return;
   textsPending_ = false;
-  // Laying out a box's text costs more than comparing it.
-  if (const QString text = valueText(); text != EditValue_->text()) {
-    EditValue_->setText(text);
-    EditValue_->setCursorPosition(0);  // a text wider than the box shows its start
-  }
-  if (const QString text = extraText(); text != EditK1_->text()) {
-    EditK1_->setText(text);
-    EditK1_->setCursorPosition(0);  // the name and the leading digits matter most
-  }
+  // The boxes lay their texts out when they paint, and only a text that differs asks for it.
+  EditValue_->setText(valueText());
+  EditK1_->setText(extraText());
 }
 
 }  // namespace kelmo

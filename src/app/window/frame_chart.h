@@ -9,11 +9,11 @@
 #include "app/window/chart_series.h"
 
 class QLabel;
-class QLineEdit;
 
 namespace kelmo {
 
 class LiveChart;
+class ValueBox;
 
 class TFrameChart : public QFrame {
   Q_OBJECT
@@ -48,10 +48,10 @@ class TFrameChart : public QFrame {
   QString extraText() const;
 
   QLabel* LabelValue() const { return LabelValue_; }
-  QLineEdit* EditValue() const { return EditValue_; }
+  ValueBox* EditValue() const { return EditValue_; }
   QLabel* labelChannelNo() const { return labelChannelNo_; }
-  QLineEdit* EditK1() const { return EditK1_; }
-  QLineEdit* EditK2() const { return EditK2_; }
+  ValueBox* EditK1() const { return EditK1_; }
+  ValueBox* EditK2() const { return EditK2_; }
   LiveChart* Chart1() const { return Chart1_; }
   const ChartSeries& Series1() const { return Series1_; }
 
@@ -71,10 +71,10 @@ class TFrameChart : public QFrame {
   bool textsPending_ = false;
 
   QLabel* LabelValue_ = nullptr;
-  QLineEdit* EditValue_ = nullptr;
+  ValueBox* EditValue_ = nullptr;
   QLabel* labelChannelNo_ = nullptr;
-  QLineEdit* EditK1_ = nullptr;
-  QLineEdit* EditK2_ = nullptr;
+  ValueBox* EditK1_ = nullptr;
+  ValueBox* EditK2_ = nullptr;
   LiveChart* Chart1_ = nullptr;
 };
 

@@ -2,9 +2,9 @@
 // Indicator of one digital input: a small box and a wide box that the main window colours.
 #include <QFrame>
 
-class QLineEdit;
-
 namespace kelmo {
+
+class ValueBox;
 
 class TframeDI : public QFrame {
   Q_OBJECT
@@ -12,12 +12,12 @@ class TframeDI : public QFrame {
  public:
   explicit TframeDI(QWidget* parent = nullptr);
 
-  QLineEdit* DI() const { return DI_; }
-  QLineEdit* EditDI() const { return EditDI_; }
+  ValueBox* DI() const { return DI_; }
+  ValueBox* EditDI() const { return EditDI_; }
 
  private:
-  QLineEdit* DI_;
-  QLineEdit* EditDI_;
+  ValueBox* DI_;
+  ValueBox* EditDI_;
 };
 
 }  // namespace kelmo

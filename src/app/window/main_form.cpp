@@ -23,6 +23,7 @@
 #include "app/window/data_file_review_hook.h"
 #include "app/window/frame_chart.h"
 #include "app/window/frame_di.h"
+#include "app/window/value_box.h"
 #include "app/window/key_notification_event.h"
 #include "app/window/log_line_event.h"
 #include "app/window/numeric_field.h"
@@ -82,7 +83,7 @@ QString consoleText(const std::string& line) {
 }
 
 // A new palette makes the box resolve its style again: only when the colour changes.
-void paintInput(QLineEdit* box, bool on) {
+void paintInput(ValueBox* box, bool on) {
   const QColor& colour = on ? kInputOn : kInputOff;
   if (box->palette().color(QPalette::Base) == colour) return;
   QPalette palette = box->palette();
@@ -351,7 +352,7 @@ void TmainForm::refreshFromMeasurement() {
 
   const int inputs = kelmo_params().numOfDCIn;
   for (int i = 0; i < inputs && i < static_cast<int>(DIEdits_.size()); ++i) {
-    QLineEdit* box = DIEdits_[static_cast<std::size_t>(i)];
+    ValueBox* box = DIEdits_[static_cast<std::size_t>(i)];
     if (box != nullptr) paintInput(box, ((m.digitalInputs >> i) & 1U) != 0);
   }
 }

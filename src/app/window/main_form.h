@@ -24,6 +24,7 @@ class LogLineEvent;
 class NumericField;
 class TFrameChart;
 class TframeDI;
+class ValueBox;
 
 class TmainForm : public QWidget, public MainWindowPort {
   Q_OBJECT
@@ -58,7 +59,7 @@ class TmainForm : public QWidget, public MainWindowPort {
   bool waitForStopFromInterface();
 
   void setPendingLogLimit(int limit) { pendingLogLimit_ = limit; }
-  const std::vector<QLineEdit*>& DIEdits() const { return DIEdits_; }
+  const std::vector<ValueBox*>& DIEdits() const { return DIEdits_; }
 
  protected:
   bool event(QEvent* e) override;
@@ -108,7 +109,7 @@ class TmainForm : public QWidget, public MainWindowPort {
   QFrame* hiddenPanel_ = nullptr;
   QPushButton* buttonDataNotificationReciever_ = nullptr;
   std::array<TFrameChart*, kChartCount> charts_{};
-  std::vector<QLineEdit*> DIEdits_;
+  std::vector<ValueBox*> DIEdits_;
 
   QTimer* displayTimer_ = nullptr;
   std::chrono::steady_clock::time_point lastPaint_{};

@@ -12,6 +12,7 @@
 #include "acquisition/run_state.h"
 #include "app/window/chart_tickers.h"
 #include "app/window/frame_chart.h"
+#include "app/window/value_box.h"
 #include "platform/date_time.h"
 #include "platform/text_format.h"
 #include "qt_test_app.h"

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/window/frame_chart.h"
+#include "app/window/value_box.h"
 #include "app/window/live_chart.h"
 #include "main_form_fixture.h"
 #include "measure/measurement.h"

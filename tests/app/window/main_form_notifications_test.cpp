@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/window/frame_chart.h"
+#include "app/window/value_box.h"
 #include "app/window/frame_di.h"
 #include "main_form_fixture.h"
 #include "measure/measurement.h"
@@ -25,7 +26,7 @@ namespace {
 
 using NotificationTest = MainFormTest;
 
-QColor background(QLineEdit* box) { return box->palette().color(QPalette::Base); }
+QColor background(const QWidget* box) { return box->palette().color(QPalette::Base); }
 
 void postFromWorker(int keyCode) {
   std::thread worker([keyCode] { postKeyNotification(keyCode); });
@@ -64,8 +65,8 @@ TEST_F(NotificationTest, EnterRefreshesChartsExtraTextsAndIndicators) {
     EXPECT_EQ(chart(k)->EditK1()->text(), extras[static_cast<std::size_t>(k)]) << k;
   }
 
-  QLineEdit* input0 = control<TframeDI>("frameDI0")->EditDI();
-  QLineEdit* input1 = control<TframeDI>("frameDI1")->EditDI();
+  const QWidget* input0 = control<TframeDI>("frameDI0")->EditDI();
+  const QWidget* input1 = control<TframeDI>("frameDI1")->EditDI();
   EXPECT_EQ(background(input0), QColor(0, 128, 0));
   EXPECT_EQ(background(input1), QColor(255, 0, 0));
 
@@ -80,7 +81,7 @@ TEST_F(NotificationTest, EnterRefreshesChartsExtraTextsAndIndicators) {
 TEST_F(NotificationTest, NoIndicatorIsColouredWithoutInputs) {
   kelmo_params().numOfDCIn = 0;
   press(control("MemoConsole"), Qt::Key_F9);
-  QLineEdit* input0 = control<TframeDI>("frameDI0")->EditDI();
+  const QWidget* input0 = control<TframeDI>("frameDI0")->EditDI();
   const QColor before = background(input0);
   DigitalInputs = 0b11;
   postFromWorker(kKeyEnter);

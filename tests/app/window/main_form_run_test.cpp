@@ -13,6 +13,7 @@
 #include "acquisition/module_globals.h"
 #include "acquisition/module_library.h"
 #include "app/window/frame_di.h"
+#include "app/window/value_box.h"
 #include "main_form_fixture.h"
 #include "measure/data_file.h"
 #include "measure/measurement.h"
