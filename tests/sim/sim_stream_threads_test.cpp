@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <thread>
 #include <vector>
@@ -72,35 +73,47 @@ std::vector<Clock::time_point> streamBlocks(ILE154* module, DWORD blockSamples, 
 }
 
 TEST(SimStreamThreadsTest, ActualRateHoldsOverTwoSeconds) {
-  StreamFixture f(quietConfig(), 2, 3.3);
-  const double rateHz = f.pars.AdcRate * 1000.0;  // what the module says it runs at
-  ASSERT_DOUBLE_EQ(f.pars.AdcRate, 24000.0 / 7273);
-  const DWORD block = 66;                          // 20 ms
-  const int blocks = 100;
-  Clock::time_point started;
-  auto arrivals = streamBlocks(f.module, block, blocks, nullptr, &started);
-  ASSERT_EQ(arrivals.size(), static_cast<std::size_t>(blocks));
+  // A reader starved of the processor (a machine busy with other work) falls behind and the
+  // module drops samples, as the real one does; such an attempt says nothing about the
+  // module's rate and is tried again, visibly. Every attempt starved is a failure.
+  constexpr int kAttempts = 3;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    StreamFixture f(quietConfig(), 2, 3.3);
+    const double rateHz = f.pars.AdcRate * 1000.0;  // what the module says it runs at
+    ASSERT_DOUBLE_EQ(f.pars.AdcRate, 24000.0 / 7273);
+    const DWORD block = 66;                          // 20 ms
+    const int blocks = 100;
+    Clock::time_point started;
+    auto arrivals = streamBlocks(f.module, block, blocks, nullptr, &started);
+    ASSERT_EQ(arrivals.size(), static_cast<std::size_t>(blocks));
+    if (const auto lost = f.sim->counters().lostSamples; lost > 0) {
+      std::printf("attempt %d of %d: the reader fell behind and %llu samples were lost; trying again\n", attempt,
+                  kAttempts, static_cast<unsigned long long>(lost));
+      if (attempt == kAttempts) ADD_FAILURE() << "the reader fell behind in every attempt";
+      continue;
+    }
 
-  // A waiter wakes some time after its block is full. Measure between the two blocks,
-  // one near each end, that were noticed with the least delay.
-  auto delay = [&](int k) {
-    const double due = (k + 1) * block / rateHz;
-    return std::chrono::duration<double>(arrivals[k] - started).count() - due;
-  };
-  auto leastDelayed = [&](int from, int to) {
-    int best = from;
-    for (int k = from; k < to; ++k)
-      if (delay(k) < delay(best)) best = k;
-    return best;
-  };
-  const int early = leastDelayed(0, 10);
-  const int late = leastDelayed(blocks - 10, blocks);
-  const double seconds = std::chrono::duration<double>(arrivals[late] - arrivals[early]).count();
-  const double measured = (late - early) * block / seconds;
-  EXPECT_NEAR(measured / rateHz, 1.0, 0.005) << measured << " samples/s";
-  // Never early: a block cannot be full before its samples exist.
-  for (int k = 0; k < blocks; ++k) EXPECT_GE(delay(k), 0.0) << k;
-  EXPECT_EQ(f.sim->counters().lostSamples, 0u);
+    // A waiter wakes some time after its block is full. Measure between the two blocks,
+    // one near each end, that were noticed with the least delay.
+    auto delay = [&](int k) {
+      const double due = (k + 1) * block / rateHz;
+      return std::chrono::duration<double>(arrivals[k] - started).count() - due;
+    };
+    auto leastDelayed = [&](int from, int to) {
+      int best = from;
+      for (int k = from; k < to; ++k)
+        if (delay(k) < delay(best)) best = k;
+      return best;
+    };
+    const int early = leastDelayed(0, 10);
+    const int late = leastDelayed(blocks - 10, blocks);
+    const double seconds = std::chrono::duration<double>(arrivals[late] - arrivals[early]).count();
+    const double measured = (late - early) * block / seconds;
+    EXPECT_NEAR(measured / rateHz, 1.0, 0.005) << measured << " samples/s";
+    // Never early: a block cannot be full before its samples exist.
+    for (int k = 0; k < blocks; ++k) EXPECT_GE(delay(k), 0.0) << k;
+    return;
+  }
 }
 
 TEST(SimStreamThreadsTest, TwoPendingReadsLoseNoSample) {
