@@ -23,11 +23,11 @@
 #include "app/window/data_file_review_hook.h"
 #include "app/window/frame_chart.h"
 #include "app/window/frame_di.h"
-#include "app/window/value_box.h"
 #include "app/window/key_notification_event.h"
 #include "app/window/log_line_event.h"
 #include "app/window/numeric_field.h"
 #include "app/window/settings_editor_hook.h"
+#include "app/window/value_box.h"
 #include "app/version.h"
 #include "config/kelmo_params.h"
 #include "measure/measurement.h"
@@ -82,7 +82,7 @@ QString consoleText(const std::string& line) {
   return text;
 }
 
-// A new palette makes the box resolve its style again: only when the colour changes.
+// A new palette repaints the box: only when the colour changes.
 void paintInput(ValueBox* box, bool on) {
   const QColor& colour = on ? kInputOn : kInputOff;
   if (box->palette().color(QPalette::Base) == colour) return;

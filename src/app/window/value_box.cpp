@@ -48,25 +48,26 @@ void ValueBox::initStyleOption(QStyleOptionFrame* option) const {
   option->features = QStyleOptionFrame::None;
 }
 
+// Room for a text line of this size, with the margins and the frame a line edit adds.
+QSize ValueBox::sizeAround(int textWidth, int textHeight) const {
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  const QSize contents(textWidth + 2 * kHorizontalMargin, textHeight + 2 * kVerticalMargin);
+  return style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, this);
+}
+
 QSize ValueBox::sizeHint() const {
   ensurePolished();
   const QFontMetrics metrics = fontMetrics();
   const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-  const int height = std::max({metrics.height(), 14, iconSize - 2}) + 2 * kVerticalMargin;
-  const int width = metrics.horizontalAdvance(QLatin1Char('x')) * 17 + 2 * kHorizontalMargin;
-  QStyleOptionFrame option;
-  initStyleOption(&option);
-  return style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(width, height), this);
+  return sizeAround(metrics.horizontalAdvance(QLatin1Char('x')) * 17, std::max({metrics.height(), 14, iconSize - 2}));
 }
 
 QSize ValueBox::minimumSizeHint() const {
   ensurePolished();
   const QFontMetrics metrics = fontMetrics();
-  const int height = metrics.height() + std::max(2 * kVerticalMargin, metrics.leading());
-  const int width = metrics.maxWidth() + 2 * kHorizontalMargin;
-  QStyleOptionFrame option;
-  initStyleOption(&option);
-  return style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(width, height), this);
+  const int leading = std::max(metrics.leading() - 2 * kVerticalMargin, 0);
+  return sizeAround(metrics.maxWidth(), metrics.height() + leading);
 }
 
 void ValueBox::paintEvent(QPaintEvent*) {

@@ -39,6 +39,7 @@ class ValueBox : public QWidget {
 
  private:
   void initStyleOption(QStyleOptionFrame* option) const;
+  QSize sizeAround(int textWidth, int textHeight) const;
   void copy() const;
 
   QString text_;

@@ -4,15 +4,13 @@
 
 #include <QImage>
 #include <QLineEdit>
-#include <QPalette>
 
 #include "app/window/cached_frame_style.h"
+#include "box_pictures.h"
 #include "qt_test_app.h"
 
 namespace kelmo {
 namespace {
-
-QImage drawn(QLineEdit& box) { return box.grab().toImage().convertToFormat(QImage::Format_ARGB32); }
 
 // The largest difference of one colour channel between two pictures of the same size.
 int largestDifference(const QImage& a, const QImage& b) {
@@ -49,16 +47,11 @@ TEST(CachedFrameStyle, BoxesLookAsDrawnByTheApplicationStyle) {
       box->setReadOnly(c.readOnly);
       box->setText(QStringLiteral("  1.25000"));
       box->setFixedSize(c.size);
-      if (c.base.isValid()) {
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Base, c.base);
-        box->setPalette(palette);
-        box->setAutoFillBackground(true);
-      }
+      if (c.base.isValid()) test::fillWith(*box, c.base);
     }
-    const QImage expected = drawn(plain);
-    const QImage first = drawn(cached);
-    const QImage again = drawn(cached);  // from the stored picture
+    const QImage expected = test::drawn(plain);
+    const QImage first = test::drawn(cached);
+    const QImage again = test::drawn(cached);  // from the stored picture
     ASSERT_EQ(first.size(), expected.size());
     // Blending a stored picture rounds once more than drawing in place.
     EXPECT_LE(largestDifference(first, expected), 1) << c.size.width() << "x" << c.size.height();

@@ -6,17 +6,15 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
-#include <QPalette>
 #include <QTest>
 
 #include "app/window/cached_frame_style.h"
 #include "app/window/value_box.h"
+#include "box_pictures.h"
 #include "qt_test_app.h"
 
 namespace kelmo {
 namespace {
-
-QImage drawn(QWidget& box) { return box.grab().toImage().convertToFormat(QImage::Format_ARGB32); }
 
 // How many pixels differ: a count says more than a failed comparison of two images.
 int differingPixels(const QImage& a, const QImage& b) {
@@ -69,15 +67,10 @@ TEST(ValueBox, LooksAsAReadOnlyLineEditWithTheSameText) {
       widget->setStyle(CachedFrameStyle::instance());
       widget->setFont(pixelFont(c.pixels));
       widget->setFixedSize(c.size);
-      if (c.base.isValid()) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Base, c.base);
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-      }
+      if (c.base.isValid()) test::fillWith(*widget, c.base);
     }
-    const QImage expected = drawn(edit);
-    const QImage actual = drawn(box);
+    const QImage expected = test::drawn(edit);
+    const QImage actual = test::drawn(box);
     ASSERT_EQ(actual.size(), expected.size()) << c.what;
     EXPECT_EQ(differingPixels(actual, expected), 0) << c.what;
   }
@@ -101,12 +94,12 @@ TEST(ValueBox, ANewTextIsPaintedAndAnEqualOneAsksForNothing) {
   ValueBox box;
   box.setFixedSize(116, 30);
   box.setText(QStringLiteral("  1.00000"));
-  const QImage one = drawn(box);
+  const QImage one = test::drawn(box);
   box.setText(QStringLiteral("  2.00000"));
   EXPECT_EQ(box.text(), "  2.00000");
-  EXPECT_NE(drawn(box), one);
+  EXPECT_NE(test::drawn(box), one);
   box.setText(QStringLiteral("  1.00000"));
-  EXPECT_EQ(drawn(box), one);
+  EXPECT_EQ(test::drawn(box), one);
 }
 
 TEST(ValueBox, TheCopyKeyGivesTheTextAndOtherKeysGoToTheWindow) {
