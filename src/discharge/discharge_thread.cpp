@@ -10,7 +10,7 @@ namespace kelmo {
 
 DischargeThread::DischargeThread(SoundStreams& streams, AutoResetEvent& inputEvent,
                                  AutoResetEvent& outputEvent, DischargeRings& rings,
-                                 const std::atomic<bool>& stopDischarge)
+                                 std::atomic<bool>& stopDischarge)
     : streams_(streams),
       inputEvent_(inputEvent),
       outputEvent_(outputEvent),
@@ -37,7 +37,13 @@ void DischargeThread::run() {
         debugOutput("Assertion failure");
         std::abort();
     }
-    if (stopDischarge_.load() || stalled()) break;
+    if (stopDischarge_.load()) break;
+    if (stalled()) {
+      // Ended by itself: from now on the generator is stopping, not playing, so that a new
+      // start waits for this one to close its streams instead of being ignored as a repeat.
+      stopDischarge_ = true;
+      break;
+    }
   }
   writeSummary();
   shutDown();

@@ -15,7 +15,7 @@ namespace kelmo {
 class DischargeThread {
  public:
   DischargeThread(SoundStreams& streams, AutoResetEvent& inputEvent, AutoResetEvent& outputEvent,
-                  DischargeRings& rings, const std::atomic<bool>& stopDischarge);
+                  DischargeRings& rings, std::atomic<bool>& stopDischarge);
 
   // How long the wait for the device lasts before the stop flag is looked at again.
   static constexpr std::chrono::milliseconds kWaitSlice{100};
@@ -25,7 +25,7 @@ class DischargeThread {
   static constexpr std::chrono::milliseconds kFirstBlockLimit{4000};
 
   // Runs until the stop flag is seen or the device stalls, then resets and closes the
-  // streams and writes one summary line.
+  // streams and writes one summary line. A stalled device sets the stop flag itself.
   void run();
 
  private:
@@ -44,7 +44,7 @@ class DischargeThread {
   AutoResetEvent& inputEvent_;
   AutoResetEvent& outputEvent_;
   DischargeRings& rings_;
-  const std::atomic<bool>& stopDischarge_;
+  std::atomic<bool>& stopDischarge_;
 
   int k_ = 0;
   int w_ = 0;
