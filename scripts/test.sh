@@ -13,6 +13,13 @@ export LSAN_OPTIONS=suppressions=$here/scripts/lsan.supp
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
+# A whole run from empty build trees writes about 9 GB; a disk that fills midway fails a late
+# step with a message far from its cause, so a short disk is named first.
+free_gb=$(df -Pk "$here" | awk 'NR == 2 { printf "%d", $4 / 1048576 }')
+if [ "$free_gb" -lt 10 ]; then
+  echo "test.sh: only $free_gb GB free under $here, and a run from empty build trees writes about 9 GB" >&2
+fi
+
 step "build (warnings as errors)"
 bash "$here/scripts/build.sh" "$here/build" -DKELMO_WERROR=ON
 step "tests"

@@ -1,14 +1,17 @@
 #include "app/window/windowed_program.h"
 
 #include <QApplication>
+#include <optional>
 
 #include "acquisition/run_state.h"
 #include "app/test_run.h"
+#include "app/window/caret_blink_timeout.h"
 #include "app/window/main_form.h"
 #include "app/window/message_box_dialog.h"
 #include "app/version.h"
 #include "config/kelmo_params.h"
 #include "discharge/asymm_audio_control.h"
+#include "platform/caret_blink.h"
 #include "platform/console_text.h"
 #include "platform/message_box.h"
 
@@ -37,6 +40,9 @@ int runWindowedProgram(QApplication& app) {
 
   if (!initialiseParameters()) return kSettingsFailedExitCode;
   setTestState(TestIdle);
+
+  std::optional<CaretBlinkTimeout> caretBlink;
+  if (const auto timeout = caretBlinkTimeout()) caretBlink.emplace(*timeout);
 
   int exitCode = 0;
   {
