@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/auto_reset_event.h"
+#include "platform/os_thread.h"
 #include "sim/adc_model.h"
 
 namespace kelmo::sim {
@@ -360,6 +361,9 @@ std::optional<SimModule::Clock::time_point> SimModule::nextWake() const {
 }
 
 void SimModule::produce() {
+  // Its own name: it would inherit the reader's, and a profile of a simulated run would show
+  // the module's work as the program's.
+  nameCurrentThread("SimModule");
   std::unique_lock lock(mutex_);
   while (running_) {
     const auto now = Clock::now();
