@@ -276,9 +276,32 @@ TEST(PulseAudioEndToEnd, ComparisonCountsInsertedFramesAsSlipsAndAnythingElseAsA
   }
 }
 
-TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWidthsAndLevels) {
+// One recording of the pattern played through a server of its own.
+struct PatternPlayed {
+  static constexpr std::size_t kDischarge = 2205, kCharge = 44, kPeriod = 2689;
+
+  std::string skipped;  // why PulseAudio cannot run here
+  std::string noise;    // what the sound libraries wrote to the terminal
+  SoundCounters counted;
+  Comparison comparison;
+  std::size_t frames = 0;
+
+  std::size_t periodsPlayed() const { return counted.blocksPlayed * 4096 / kPeriod; }
+  // Most periods whole, each pulse with its width, level and place.
+  bool mostlyIntact() const { return comparison.intactPeriods >= std::max<std::size_t>(10, periodsPlayed() / 2); }
+  // The generator's queues or the server itself ran dry or lost input: the machine was too
+  // busy to feed them in time, and the recording says little about the pattern played.
+  bool fellBehind() const {
+    return counted.outputUnderruns + counted.inputOverruns + counted.deviceUnderflows + counted.deviceOverflows > 0;
+  }
+};
+
+void playPattern(PatternPlayed& played) {
   PrivatePulseServer server;
-  if (!server.failure().empty()) GTEST_SKIP() << "PulseAudio cannot run here: " << server.failure();
+  if (!server.failure().empty()) {
+    played.skipped = server.failure();
+    return;
+  }
 
   createGlobalParams();
   tKELMO_Params& p = kelmo_params();
@@ -288,7 +311,6 @@ TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWid
   p.chargeTimemS = 1;           // 44 frames
   p.chargeURel = -0.25;         // -8192
   p.afterChargePauseMs = 5;     // 220 frames: period 2689
-  constexpr std::size_t kDischarge = 2205, kCharge = 44;
 
   const fs::path recording = server.dir() / "monitor.raw";
   Child parec({"parec", "-d", "rig.monitor", "--format=s16le", "--rate=44100", "--channels=2", "--raw"},
@@ -299,7 +321,6 @@ TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWid
   setSoundStreamsFactory([&device] { return device = std::make_shared<PortAudioSound>(); });
   const char* secondsText = std::getenv("KELMO_E2E_SECONDS");
   const int seconds = secondsText ? std::max(1, std::atoi(secondsText)) : 4;
-  std::string noise;
   {
     CapturedStderr captured(server.dir() / "stderr.txt");
     startAsymmetricDischarge();
@@ -307,30 +328,55 @@ TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWid
     std::this_thread::sleep_for(std::chrono::seconds(2 + seconds));
     stopAsymmetricDischarge();
     ASSERT_TRUE(static_cast<QueuedSoundStreams&>(*device).waitClosed(10s));
-    noise = captured.text();
+    played.noise = captured.text();
   }
   std::this_thread::sleep_for(500ms);  // the tail of the sound reaches the monitor
   parec.end();
   setSoundStreamsFactory({});
   destroyGlobalParams();
-  EXPECT_EQ(noise, "") << "the sound libraries wrote to the terminal";
 
   if (const char* keep = std::getenv("KELMO_E2E_RECORDING")) fs::copy_file(recording, keep, fs::copy_options::overwrite_existing);
-  const SoundCounters counted = device->counters();
+  played.counted = device->counters();
   std::ifstream in(recording, std::ios::binary);
   std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
   std::vector<std::int16_t> samples(bytes.size() / 2);
   std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  played.frames = samples.size() / 2;
+  played.comparison =
+      compare(samples, Pattern{PatternPlayed::kDischarge, 220, PatternPlayed::kCharge, 220, 16384, -8192});
+}
 
-  const Comparison c = compare(samples, Pattern{kDischarge, 220, kCharge, 220, 16384, -8192});
-  // The values arrive bit-exact; timing faults of a busy server (counted below) may spoil
-  // some periods, but most must arrive whole, each pulse with its width, level and place.
-  EXPECT_EQ(c.foreignSamples, 0u);
-  const std::size_t periodsPlayed = counted.blocksPlayed * 4096 / 2689;
-  EXPECT_GE(c.intactPeriods, std::max<std::size_t>(10, periodsPlayed / 2))
-      << "of " << periodsPlayed << " periods played";
+TEST(PulseAudioEndToEnd, DischargeOnTheLeftAndChargeOnTheRightArriveWithTheirWidthsAndLevels) {
+  // A machine busy with other work can starve the generator or the server, which count it;
+  // such an attempt is played again, visibly. Spoilt periods that nothing counted fail at
+  // once, and so does a generator that falls behind every time.
+  constexpr int kAttempts = 3;
+  PatternPlayed played;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    played = {};
+    playPattern(played);
+    if (HasFatalFailure()) return;
+    if (!played.skipped.empty()) GTEST_SKIP() << "PulseAudio cannot run here: " << played.skipped;
+    // The values arrive bit-exact and the libraries keep quiet, however busy the machine.
+    EXPECT_EQ(played.noise, "") << "the sound libraries wrote to the terminal";
+    EXPECT_EQ(played.comparison.foreignSamples, 0u);
+    if (played.mostlyIntact() || !played.fellBehind() || attempt == kAttempts) break;
+    std::cout << "attempt " << attempt << " of " << kAttempts << ": the machine was too busy ("
+              << played.counted.outputUnderruns << " output underruns, " << played.counted.inputOverruns
+              << " input overruns, " << played.counted.deviceUnderflows << " device underflows, "
+              << played.counted.deviceOverflows << " device overflows) and "
+              << played.comparison.disturbances.size() << " disturbances left " << played.comparison.intactPeriods
+              << " of " << played.periodsPlayed() << " periods intact; trying again\n";
+  }
+
+  const Comparison& c = played.comparison;
+  const SoundCounters& counted = played.counted;
+  // Timing faults of a busy server (counted below) may spoil some periods, but most must
+  // arrive whole.
+  EXPECT_TRUE(played.mostlyIntact()) << c.intactPeriods << " periods intact of " << played.periodsPlayed()
+                                     << " periods played";
   for (const std::string& d : c.disturbances) std::cout << "disturbance at " << d << "\n";
-  std::cout << "recorded " << samples.size() / 2 << " frames: " << c.intactPeriods << " periods intact ("
+  std::cout << "recorded " << played.frames << " frames: " << c.intactPeriods << " periods intact ("
             << c.exactPeriods << " exact), "
             << c.slips << " slips (" << c.slipFrames << " extra frames), " << c.disturbances.size()
             << " disturbances; device: " << counted.blocksPlayed
