@@ -72,8 +72,8 @@ ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }  # utime + stime, in cloc
 main_ticks() { ticks "$kelmo_pid/task/$kelmo_pid"; }  # the main thread: the window's share
 # The simulated module's own thread stands for the module and its driver, which a rig does
 # not run in kelmo's process: its share is shown apart.
-sim_task=$(grep -lx SimModule /proc/"$kelmo_pid"/task/*/comm 2>/dev/null | head -n1 | xargs -r dirname || true)
-sim_ticks() { if [ -n "$sim_task" ] && [ -r "$sim_task/stat" ]; then awk '{ print $14 + $15 }' "$sim_task/stat"; else echo 0; fi; }
+sim_tid=$(grep -lx SimModule /proc/"$kelmo_pid"/task/*/comm 2>/dev/null | head -n1 | cut -d/ -f5 || true)
+sim_ticks() { if [ -n "$sim_tid" ]; then ticks "$kelmo_pid/task/$sim_tid"; else echo 0; fi; }
 hz=$(getconf CLK_TCK)
 k0=$(ticks "$kelmo_pid"); m0=$(main_ticks); s0=$(sim_ticks); x0=$(ticks "$xvfb"); t0=$(date +%s.%N)
 sleep "$seconds"

@@ -17,15 +17,19 @@ CaretBlinkTimeout::CaretBlinkTimeout(std::chrono::milliseconds timeout)
   idle_.start();
 }
 
-CaretBlinkTimeout::~CaretBlinkTimeout() {
-  if (stopped_) QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
-}
+CaretBlinkTimeout::~CaretBlinkTimeout() { resumeBlinking(); }
 
 // A flash time of zero: every line edit and text edit with a caret shows it, still. They all
 // follow the change at once.
 void CaretBlinkTimeout::stopBlinking() {
   stopped_ = true;
   QGuiApplication::styleHints()->setCursorFlashTime(0);
+}
+
+void CaretBlinkTimeout::resumeBlinking() {
+  if (!stopped_) return;
+  stopped_ = false;
+  QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
 }
 
 bool CaretBlinkTimeout::eventFilter(QObject* watched, QEvent* event) {
@@ -35,10 +39,7 @@ bool CaretBlinkTimeout::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::FocusIn:
-      if (stopped_) {
-        stopped_ = false;
-        QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
-      }
+      resumeBlinking();
       idle_.start();
       break;
     default:

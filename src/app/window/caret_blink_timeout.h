@@ -28,6 +28,7 @@ class CaretBlinkTimeout : public QObject {
 
  private:
   void stopBlinking();
+  void resumeBlinking();
 
   QTimer idle_;
   int flashTime_;  // the blink period the carets had, in ms; under 2 they never blinked
